@@ -1,0 +1,179 @@
+#include "posix_port.h"
+
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace padcalc {
+namespace {
+
+// The terminal's state, shared with the signal handlers: the one piece of
+// process-wide state, since a handler can reach nothing else.
+int tty_fd = -1;
+termios tty_saved;   // the modes we found, put back on the way out
+termios tty_program; // ours: no line editing, no echo
+volatile sig_atomic_t resumed = 0;
+
+constexpr int ending_signals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE};
+
+void on_signal(int sig, void (*handler)(int)) {
+    struct sigaction action {};
+    action.sa_handler = handler;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = 0; // no SA_RESTART: a read waiting for a key sees EINTR after a stop
+    sigaction(sig, &action, nullptr);
+}
+
+// Puts the terminal back, dropping anything typed and not read, so the key
+// that ended the program does not reach the shell; then dies of the signal.
+void on_ending_signal(int sig) {
+    tcsetattr(tty_fd, TCSAFLUSH, &tty_saved);
+    signal(sig, SIG_DFL);
+    raise(sig); // delivered as the handler returns
+}
+
+// Ctrl-Z: give the shell its terminal modes, stop, and on the way back take
+// ours again and have the console redraw its line.
+void on_stop(int) {
+    int saved_errno = errno;
+    tcsetattr(tty_fd, TCSADRAIN, &tty_saved);
+    signal(SIGTSTP, SIG_DFL);
+    sigset_t stop;
+    sigemptyset(&stop);
+    sigaddset(&stop, SIGTSTP);
+    sigprocmask(SIG_UNBLOCK, &stop, nullptr);
+    raise(SIGTSTP);
+    // Continued.
+    on_signal(SIGTSTP, on_stop);
+    tcsetattr(tty_fd, TCSADRAIN, &tty_program);
+    resumed = 1;
+    errno = saved_errno;
+}
+
+// Continued after any other stop: the shell may have changed the modes.
+void on_continue(int) {
+    int saved_errno = errno;
+    tcsetattr(tty_fd, TCSADRAIN, &tty_program);
+    resumed = 1;
+    errno = saved_errno;
+}
+
+bool take_terminal(int fd) {
+    if (tcgetattr(fd, &tty_saved) != 0)
+        return false;
+    tty_program = tty_saved;
+    // Only canonical mode and echo go: signals (Ctrl-C) stay, and so does
+    // output processing, since the texts end lines with a bare line feed.
+    tty_program.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO);
+    tty_program.c_cc[VMIN] = 1;
+    tty_program.c_cc[VTIME] = 0;
+    tty_fd = fd;
+    for (int sig : ending_signals)
+        on_signal(sig, on_ending_signal);
+    on_signal(SIGTSTP, on_stop);
+    on_signal(SIGCONT, on_continue);
+    tcsetattr(fd, TCSADRAIN, &tty_program);
+    return true;
+}
+
+void write_all(int fd, std::string_view text) {
+    while (!text.empty()) {
+        ssize_t done = write(fd, text.data(), text.size());
+        if (done >= 0) {
+            text.remove_prefix(static_cast<std::size_t>(done));
+        } else if (errno == EAGAIN || errno == EWOULDBLOCK) {
+            pollfd ready{fd, POLLOUT, 0};
+            poll(&ready, 1, -1);
+        } else if (errno != EINTR) {
+            return; // nowhere to write to: the text is lost, the program goes on
+        }
+    }
+}
+
+// One blocking read of a block; read_end once the source has ended or failed
+// (a hang-up gives 0 or EIO), read_resumed after a stop and continue.
+long read_block(int fd, char* buf, std::size_t size) {
+    for (;;) {
+        ssize_t got = read(fd, buf, size);
+        if (got >= 0)
+            return got;
+        if (errno == EINTR) {
+            if (resumed) {
+                resumed = 0;
+                return read_resumed;
+            }
+        } else if (errno == EAGAIN || errno == EWOULDBLOCK) {
+            pollfd ready{fd, POLLIN, 0};
+            poll(&ready, 1, -1);
+        } else {
+            return read_end;
+        }
+    }
+}
+
+} // namespace
+
+PosixPort::PosixPort() {
+    out_is_terminal_ = isatty(STDOUT_FILENO);
+    if (isatty(STDIN_FILENO)) {
+        source_ = Source::terminal;
+        key_fd_ = STDIN_FILENO;
+        // The line editor echoes to the terminal even when output is redirected.
+        if ((fcntl(STDIN_FILENO, F_GETFL) & O_ACCMODE) == O_RDWR)
+            echo_fd_ = STDIN_FILENO;
+        else if (const char* name = ttyname(STDIN_FILENO))
+            echo_fd_ = open(name, O_WRONLY | O_NOCTTY | O_CLOEXEC);
+    } else {
+        int fd = open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
+        if (fd >= 0) {
+            source_ = Source::split;
+            key_fd_ = fd;
+            opened_tty_ = true;
+        }
+    }
+    if (source_ != Source::bare && !take_terminal(key_fd_)) {
+        // Not a terminal after all: no console.
+        if (opened_tty_)
+            close(key_fd_);
+        if (echo_fd_ > STDERR_FILENO)
+            close(echo_fd_);
+        source_ = Source::bare;
+        key_fd_ = STDIN_FILENO;
+        echo_fd_ = -1;
+        opened_tty_ = false;
+    }
+}
+
+PosixPort::~PosixPort() {
+    if (tty_fd >= 0) {
+        tcsetattr(tty_fd, TCSAFLUSH, &tty_saved);
+        tty_fd = -1;
+    }
+    if (echo_fd_ > STDERR_FILENO)
+        close(echo_fd_);
+    if (opened_tty_)
+        close(key_fd_);
+}
+
+long PosixPort::read_keys(char* buf, std::size_t size) { return read_block(key_fd_, buf, size); }
+
+long PosixPort::read_lines(char* buf, std::size_t size) {
+    return read_block(STDIN_FILENO, buf, size);
+}
+
+bool PosixPort::keys_ready() {
+    pollfd ready{key_fd_, POLLIN, 0};
+    return poll(&ready, 1, 0) > 0 && (ready.revents & POLLIN);
+}
+
+void PosixPort::echo(std::string_view text) {
+    if (echo_fd_ >= 0)
+        write_all(echo_fd_, text);
+}
+
+void PosixPort::write_out(std::string_view text) { write_all(STDOUT_FILENO, text); }
+
+} // namespace padcalc

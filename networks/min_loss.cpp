@@ -1,0 +1,73 @@
+// The minimal loss pads: two resistors that match a higher inward impedance
+// Z1 to a lower outward impedance Z2 with the least loss a resistive pad can
+// have. R1 is the series arm on the inward side, R3 the shunt arm across the
+// outward side.
+
+#include "screens.h"
+
+#include <cmath>
+
+namespace padcalc {
+namespace {
+
+void mlp_formulas(WorkingValues& w, bool balanced) {
+    w.a = stored(std::pow(1.0 - double{w.ztwo} / w.zone, 0.5));
+    // The balanced form splits the series arm into a half in each line.
+    w.rone = stored(balanced ? double{w.zone} * w.a / 2.0 : double{w.zone} * w.a);
+    w.rthree = stored(double{w.ztwo} / w.a);
+    // The loss: 20 log10(sqrt(Z1/Z2) + sqrt(Z1/Z2 - 1)).
+    w.b = stored(std::pow(double{w.zone} / w.ztwo, 0.5));
+    w.c = stored(std::pow(double{w.zone} / w.ztwo - 1.0, 0.5));
+    w.N = stored(std::pow(double{w.b} + w.c, 2.0));
+    w.loss = stored(10.0 * std::log10(w.N));
+}
+
+// Why the entries cannot make a pad, or an empty view if they can.
+std::string_view refusal(const WorkingValues& w) {
+    if (!(w.zone > w.ztwo))
+        return "\nThe inward impedance must be greater than the outward impedance";
+    if (!(w.ztwo > 0) || !std::isfinite(w.zone) || !std::isfinite(w.ztwo))
+        return "\nThe impedances must be positive numbers";
+    return {};
+}
+
+// Asks until the entries make a pad. Every refusal waits for a keystroke, so
+// the loop never goes round by itself; when the keys end, so does the screen.
+void min_loss_screen(Console& con, WorkingValues& w, std::string_view title, bool balanced) {
+    bool right = false;
+    while (!right) {
+        w.reset();
+        con.clear_screen();
+        con.write_text(title);
+        con.write_text(inward_prompt);
+        con.read_value(w.zone);
+        con.write_text(outward_prompt);
+        con.read_value(w.ztwo);
+        std::string_view why = refusal(w);
+        if (why.empty()) {
+            right = true;
+            mlp_formulas(w, balanced);
+            con.write_text(r1_line, w.rone);
+            con.write_text(r3_line, w.rthree);
+            con.write_text("\nThe minium loss for the network is = %6.3f dB", w.loss);
+            con.write_text(closing_line);
+        } else {
+            con.write_text(why);
+            con.write_text("\n\nPlease press ENTER to try different values");
+        }
+        if (!con.wait_key())
+            return;
+    }
+}
+
+} // namespace
+
+void mlp_un(Console& con, WorkingValues& w) {
+    min_loss_screen(con, w, "Minimal Loss Pad (Unbalanced)\n\n", false);
+}
+
+void mlp_bal(Console& con, WorkingValues& w) {
+    min_loss_screen(con, w, "Minimal Loss Pad (Balanced)\n\n", true);
+}
+
+} // namespace padcalc
