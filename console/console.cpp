@@ -66,6 +66,12 @@ void Console::flush() {
     echo_.clear();
 }
 
+void Console::end_line() {
+    if (port_.out_is_terminal() && !tail_.empty())
+        write_text("\n");
+    flush();
+}
+
 void Console::clear_screen() {
     if (port_.out_is_terminal())
         write_text("\x1b[H\x1b[2J");

@@ -53,6 +53,8 @@ class Console {
     // Whether the key path has ended: no key will ever come again.
     bool keys_ended() const;
     void flush();
+    // Leaves the terminal's cursor at the start of a line, for the shell.
+    void end_line();
 
   private:
     // Bytes read ahead from one input stream, taken from the front.

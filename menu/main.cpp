@@ -12,23 +12,22 @@
 
 namespace {
 
-const char usage[] =
-    "Usage: padcalc [--help | --version]\n"
-    "\n"
-    "Computes the resistors of attenuators and impedance-matching pads.\n"
-    "With no options it shows a menu; press a key to choose a network, then\n"
-    "type the impedances in ohms and the loss in dB, each ended with ENTER.\n"
-    "\n"
-    "Keys (lower case only):\n"
-    "  a  unbalanced Tee          b  balanced H\n"
-    "  c  unbalanced Pi           d  balanced Pi\n"
-    "  e  minimal loss pad, unbalanced\n"
-    "  f  minimal loss pad, balanced\n"
-    "  q  quit\n"
-    "\n"
-    "Options:\n"
-    "  --help     show this help and exit\n"
-    "  --version  show the version and exit\n";
+const char usage[] = "Usage: padcalc [--help | --version]\n"
+                     "\n"
+                     "Computes the resistors of attenuators and impedance-matching pads.\n"
+                     "With no options it shows a menu; press a key to choose a network, then\n"
+                     "type the impedances in ohms and the loss in dB, each ended with ENTER.\n"
+                     "\n"
+                     "Keys (lower case only):\n"
+                     "  a  unbalanced Tee          b  balanced H\n"
+                     "  c  unbalanced Pi           d  balanced Pi\n"
+                     "  e  minimal loss pad, unbalanced\n"
+                     "  f  minimal loss pad, balanced\n"
+                     "  q  quit\n"
+                     "\n"
+                     "Options:\n"
+                     "  --help     show this help and exit\n"
+                     "  --version  show the version and exit\n";
 
 } // namespace
 
@@ -49,5 +48,6 @@ int main(int argc, char** argv) {
     padcalc::PosixPort port;
     padcalc::Console con(port);
     padcalc::run_menu(con);
+    con.end_line();
     return 0;
 }

@@ -21,14 +21,10 @@ constexpr Row screen_rows[] = {
 };
 
 constexpr std::string_view menu_lines[] = {
-    "Please select an option\n\n",
-    "A - Unbalanced Tee Network\n",
-    "B - Balanced H Network\n",
-    "C - Unbalanced Pi Network\n",
-    "D - Balanced Pi Network\n",
-    "E - Minimal Loss Pad (Unbalanced)\n",
-    "F - Minimal Loss Pad (Balanced)\n",
-    "\nQ - Quit Program\n",
+    "Please select an option\n\n",       "A - Unbalanced Tee Network\n",
+    "B - Balanced H Network\n",          "C - Unbalanced Pi Network\n",
+    "D - Balanced Pi Network\n",         "E - Minimal Loss Pad (Unbalanced)\n",
+    "F - Minimal Loss Pad (Balanced)\n", "\nQ - Quit Program\n",
 };
 
 } // namespace

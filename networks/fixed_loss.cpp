@@ -67,9 +67,10 @@ void warn_if_unbuildable(Console& con, const WorkingValues& w) {
     if (entries_fit && std::isfinite(w.loss)) {
         double least = least_loss(w.zone, w.ztwo);
         if (w.loss <= least) {
-            con.write_text("\n\nThis network cannot be built: the loss must be greater than %.3f dB "
-                           "for these impedances",
-                           least);
+            con.write_text(
+                "\n\nThis network cannot be built: the loss must be greater than %.3f dB "
+                "for these impedances",
+                least);
             return;
         }
     }

@@ -11,14 +11,14 @@
 namespace padcalc {
 
 struct WorkingValues {
-    float zone = 0;   // inward impedance Z1, ohms
-    float ztwo = 0;   // outward impedance Z2, ohms
-    float loss = 0;   // loss in dB: entered, or for a minimal loss pad computed
-    float N = 0;      // power ratio
-    float a = 0;      // intermediates, as each network's formulas use them
+    float zone = 0; // inward impedance Z1, ohms
+    float ztwo = 0; // outward impedance Z2, ohms
+    float loss = 0; // loss in dB: entered, or for a minimal loss pad computed
+    float N = 0;    // power ratio
+    float a = 0;    // intermediates, as each network's formulas use them
     float b = 0;
     float c = 0;
-    float rone = 0;   // resistors R1 to R3, ohms
+    float rone = 0; // resistors R1 to R3, ohms
     float rtwo = 0;
     float rthree = 0;
 

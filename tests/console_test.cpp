@@ -66,7 +66,12 @@ TEST(LineEditor, EditsAndEchoesTheLine) {
     // Backspace and DEL erase one character (nothing on an empty line),
     // Ctrl-U clears the line, escape sequences and other control bytes are
     // ignored, and Ctrl-D in the middle of a line does nothing.
-    Reads r(Source::terminal, {"\x7f" "19\b5", "\x1b[A\x1bOP\x1b[15~\x01\x04", "\x15" "2\x7f" "75\n"});
+    Reads r(Source::terminal, {"\x7f"
+                               "19\b5",
+                               "\x1b[A\x1bOP\x1b[15~\x01\x04",
+                               "\x15"
+                               "2\x7f"
+                               "75\n"});
     EXPECT_EQ(r.next(), 75);
     EXPECT_EQ(r.port.transcript, "19\b \b5\b \b\b \b2\b \b75\n");
 }

@@ -149,7 +149,8 @@ BareRun run_bare(const std::string& input) {
     while (fds[0].fd >= 0) {
         poll(fds, 2, -1);
         if (fds[1].fd >= 0 && fds[1].revents) {
-            ssize_t n = write(in[1], input.data() + written, std::min<std::size_t>(65536, input.size() - written));
+            ssize_t n = write(in[1], input.data() + written,
+                              std::min<std::size_t>(65536, input.size() - written));
             if (n > 0)
                 written += static_cast<std::size_t>(n);
             if (n < 0 || written == input.size()) {
@@ -226,12 +227,9 @@ TEST(Terminal, ModesComeBackAfterSignals) {
         int sig;
         bool by_key;
     } cases[] = {
-        {"Q - Quit Program\r\n", SIGINT, true},
-        {"inward impedance: ", SIGINT, true},
-        {"Q - Quit Program\r\n", SIGTERM, false},
-        {"inward impedance: ", SIGTERM, false},
-        {"inward impedance: ", SIGHUP, false},
-        {"Q - Quit Program\r\n", SIGQUIT, false},
+        {"Q - Quit Program\r\n", SIGINT, true},   {"inward impedance: ", SIGINT, true},
+        {"Q - Quit Program\r\n", SIGTERM, false}, {"inward impedance: ", SIGTERM, false},
+        {"inward impedance: ", SIGHUP, false},    {"Q - Quit Program\r\n", SIGQUIT, false},
     };
     for (const Case& c : cases) {
         PtyRun run;

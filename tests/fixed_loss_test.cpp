@@ -31,8 +31,8 @@ std::string screen(const std::string& title, const std::string& z1, const std::s
 // Runs one screen from the menu and gives that screen alone.
 std::string run_screen(char key, const std::string& z1, const std::string& z2,
                        const std::string& l) {
-    std::string shown = run_menu_on(Source::terminal,
-                                    {std::string(1, key), z1 + "\n", z2 + "\n", l + "\n"});
+    std::string shown =
+        run_menu_on(Source::terminal, {std::string(1, key), z1 + "\n", z2 + "\n", l + "\n"});
     EXPECT_TRUE(shown.starts_with(menu));
     return shown.substr(menu.size());
 }
@@ -94,9 +94,9 @@ TEST(FixedLossScreens, WorkedExamples) {
     const char* titles[] = {"Unbalanced Tee Network\n\n", "Balanced H Network\n\n",
                             "Unbalanced Pi Network\n\n", "Balanced Pi Network\n\n"};
     for (const Example& e : examples) {
-        EXPECT_EQ(run_screen(e.key, e.z1, e.z2, e.loss),
-                  screen(titles[e.key - 'a'], e.z1, e.z2, e.loss,
-                         results(e.r1, e.r2, e.r3) + e.warning))
+        EXPECT_EQ(
+            run_screen(e.key, e.z1, e.z2, e.loss),
+            screen(titles[e.key - 'a'], e.z1, e.z2, e.loss, results(e.r1, e.r2, e.r3) + e.warning))
             << e.key << " " << e.z1 << " " << e.z2 << " " << e.loss;
     }
 }
@@ -104,7 +104,8 @@ TEST(FixedLossScreens, WorkedExamples) {
 TEST(FixedLossScreens, OneLineCanAnswerEveryPrompt) {
     // Three numbers on one line answer the three prompts without a wait; a
     // fourth answers the first prompt of the next screen.
-    std::string shown = run_menu_on(Source::terminal, {"a", "600 600 10 75\n", "\n", "c", "75\n10\n"});
+    std::string shown =
+        run_menu_on(Source::terminal, {"a", "600 600 10 75\n", "\n", "c", "75\n10\n"});
     std::string tee = cls + "Unbalanced Tee Network\n\n" + inward + "600 600 10 75\n" + outward +
                       loss + results("  311.696", "  311.696", "  421.637") + closing;
     std::string pi = cls + "Unbalanced Pi Network\n\n" + inward + outward + "75\n" + loss + "10\n" +
@@ -150,8 +151,8 @@ TEST(FixedLossScreens, DesignsMatchTheirImpedancesAndLoss) {
         char l[32];
         std::snprintf(l, sizeof l, "%.2f", least + margin(random));
         bool tee = trial % 2 == 0;
-        std::string shown = run_screen(tee ? 'a' : 'c', std::to_string(int(z1)),
-                                       std::to_string(int(z2)), l);
+        std::string shown =
+            run_screen(tee ? 'a' : 'c', std::to_string(int(z1)), std::to_string(int(z2)), l);
         ASSERT_EQ(shown.find("cannot be built"), std::string::npos) << shown;
         Arms arm = read_arms(shown);
         double zin, zout, gain; // gain: the voltage at Z2 over the voltage at the input

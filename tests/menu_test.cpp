@@ -20,10 +20,10 @@ TEST(Menu, ShowsTheChoicesAndQuitsAfterOneMoreKey) {
 TEST(Menu, KeysWithoutARowGetTheInvalidChoiceLine) {
     // Capitals are not choices; nor are the other letters, digits, ENTER,
     // space, control bytes and bytes above 127.
-    for (std::string key : std::initializer_list<std::string>{"A", "B", "C", "F", "N", "Q", "g", "m", "o", "p", "z", "1", "\n",
-                            " ", "\x1b", std::string(1, '\0'), "\xe1"}) {
-        EXPECT_EQ(run_menu_on(Source::terminal, {key, "q", "x"}),
-                  menu + invalid + menu + ended)
+    for (std::string key :
+         std::initializer_list<std::string>{"A", "B", "C", "F", "N", "Q", "g", "m", "o", "p", "z",
+                                            "1", "\n", " ", "\x1b", std::string(1, '\0'), "\xe1"}) {
+        EXPECT_EQ(run_menu_on(Source::terminal, {key, "q", "x"}), menu + invalid + menu + ended)
             << "key " << int(static_cast<unsigned char>(key[0]));
     }
 }
@@ -34,7 +34,8 @@ TEST(Menu, NGetsTheNaughtyReplyAndItsKeyIsTheNextChoice) {
 
 TEST(Menu, AKeyThatEndsAWaitIsActedOnAtOnce) {
     std::string pi_title = cls + "Unbalanced Pi Network\n\n" + inward;
-    EXPECT_TRUE(run_menu_on(Source::terminal, {"x", "c"}).starts_with(menu + invalid + menu + pi_title));
+    EXPECT_TRUE(
+        run_menu_on(Source::terminal, {"x", "c"}).starts_with(menu + invalid + menu + pi_title));
 }
 
 TEST(Menu, EndsWhenTheKeysEnd) {

@@ -9,8 +9,9 @@ namespace {
 
 const std::string unbalanced = cls + "Minimal Loss Pad (Unbalanced)\n\n";
 const std::string balanced = cls + "Minimal Loss Pad (Balanced)\n\n";
-const std::string order_refusal = "\nThe inward impedance must be greater than the outward impedance"
-                                  "\n\nPlease press ENTER to try different values";
+const std::string order_refusal =
+    "\nThe inward impedance must be greater than the outward impedance"
+    "\n\nPlease press ENTER to try different values";
 const std::string positive_refusal = "\nThe impedances must be positive numbers"
                                      "\n\nPlease press ENTER to try different values";
 
@@ -45,19 +46,20 @@ TEST(MinimalLossPad, WorkedExamples) {
 TEST(MinimalLossPad, RefusesAndAsksAgainWithTheCursorAfterThePrompt) {
     // ENTER at the refusal clears the screen; its echo is not shown.
     for (auto [z1, z2] : {std::pair{"150", "600"}, {"600", "600"}, {"0", "0"}}) {
-        EXPECT_EQ(run_menu_on(Source::terminal,
-                              {"e", std::string(z1) + "\n", std::string(z2) + "\n", "\n",
-                               "600\n", "150\n", "\n", "q", "x"}),
-                  menu + asked(unbalanced, z1, z2) + order_refusal + asked(unbalanced, "600", "150") +
-                      pad("  519.615", "  173.205", "11.439") + menu + invalid + menu + ended);
+        EXPECT_EQ(
+            run_menu_on(Source::terminal, {"e", std::string(z1) + "\n", std::string(z2) + "\n",
+                                           "\n", "600\n", "150\n", "\n", "q", "x"}),
+            menu + asked(unbalanced, z1, z2) + order_refusal + asked(unbalanced, "600", "150") +
+                pad("  519.615", "  173.205", "11.439") + menu + invalid + menu + ended);
     }
 }
 
 TEST(MinimalLossPad, RefusesImpedancesThatAreNotPositive) {
-    for (auto [z1, z2] : {std::pair{"600", "0"}, {"600", "-50"}, {"1e39", "50"}, {"600", "-1e39"}}) {
-        EXPECT_EQ(run_menu_on(Source::terminal,
-                              {"f", std::string(z1) + "\n", std::string(z2) + "\n"}),
-                  menu + asked(balanced, z1, z2) + positive_refusal)
+    for (auto [z1, z2] :
+         {std::pair{"600", "0"}, {"600", "-50"}, {"1e39", "50"}, {"600", "-1e39"}}) {
+        EXPECT_EQ(
+            run_menu_on(Source::terminal, {"f", std::string(z1) + "\n", std::string(z2) + "\n"}),
+            menu + asked(balanced, z1, z2) + positive_refusal)
             << z1 << " " << z2;
     }
 }
@@ -74,7 +76,8 @@ TEST(MinimalLossPad, AKeyAtTheRefusalStartsTheNextEntry) {
 }
 
 TEST(MinimalLossPad, NeverAsksTheLoss) {
-    std::string shown = run_menu_on(Source::terminal, {"e", "600\n", "150\n", "\n", "f", "600 150\n"});
+    std::string shown =
+        run_menu_on(Source::terminal, {"e", "600\n", "150\n", "\n", "f", "600 150\n"});
     EXPECT_EQ(shown.find(loss), std::string::npos);
 }
 
@@ -82,8 +85,8 @@ TEST(MinimalLossPad, NeverAsksTheLoss) {
 // input does.
 TEST(MinimalLossPad, UnreadableEntriesWaitForTheUser) {
     std::string shown = run_menu_on(Source::terminal, {"e", "abc\n", "def\n", "\n", "ghi\n"});
-    EXPECT_EQ(shown, menu + asked(unbalanced, "abc", "def") + order_refusal +
-                         unbalanced + inward + "ghi\n" + outward + order_refusal);
+    EXPECT_EQ(shown, menu + asked(unbalanced, "abc", "def") + order_refusal + unbalanced + inward +
+                         "ghi\n" + outward + order_refusal);
 }
 
 TEST(MinimalLossPad, WithLinesAtTheirEndEachEnterGivesOneRefusal) {
@@ -99,9 +102,9 @@ TEST(MinimalLossPad, WithNoConsoleTheEndOfInputEndsTheProgram) {
     std::string shown = run_menu_on(port);
     std::string menu_text = menu.substr(cls.size());
     std::string title = unbalanced.substr(cls.size());
-    EXPECT_EQ(shown, menu_text + title + inward + outward + order_refusal + title + inward + outward +
-                         pad("  519.615", "  173.205", "11.439") + menu_text + invalid + menu_text +
-                         ended);
+    EXPECT_EQ(shown, menu_text + title + inward + outward + order_refusal + title + inward +
+                         outward + pad("  519.615", "  173.205", "11.439") + menu_text + invalid +
+                         menu_text + ended);
     ScriptPort cut(Source::bare, {"e150\n600"});
     EXPECT_TRUE(run_menu_on(cut).ends_with(order_refusal));
 }

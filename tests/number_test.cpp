@@ -13,7 +13,9 @@ TEST(NumberGrammar, TakesTheLongestPrefixThatIsANumber) {
     struct Case {
         const char* text;
         std::size_t length;
-    } cases[] = {
+    };
+    // clang-format off
+    const Case cases[] = {
         {"5", 1},       {"5.", 2},      {".5", 2},     {"5.25", 4},   {"+5", 2},
         {"-5", 2},      {"1e3", 3},     {"1E+3", 4},   {"2.5e-3x", 6}, {"12abc", 2},
         {"12,5", 2},    {"1..2", 2},    {"5e", 1},     {"5e+", 1},    {"5e-x", 1},
@@ -22,6 +24,7 @@ TEST(NumberGrammar, TakesTheLongestPrefixThatIsANumber) {
         {"", 0},        {".", 0},       {"+", 0},      {"-.", 0},     {"+-5", 0},
         {"inf", 0},     {"nan", 0},     {"e5", 0},     {"..5", 0},    {" 5", 0},
     };
+    // clang-format on
     for (const Case& c : cases)
         EXPECT_EQ(scan_number(c.text), c.length) << "text: \"" << c.text << '"';
 }
@@ -31,8 +34,20 @@ TEST(NumberGrammar, TakesTheLongestPrefixThatIsANumber) {
 TEST(NumberValue, IsTheCorrectlyRoundedFloat) {
     std::string digits400(400, '7');
     const std::string texts[] = {
-        "600", "0.1", "-5", ".5", "5.", "1e3", "+2.5", "3.4028235e38", "1.4e-45", "7.1e-46",
-        "1e-40", "16777217", "0.000000000000000000000000000000000000000000001", digits400,
+        "600",
+        "0.1",
+        "-5",
+        ".5",
+        "5.",
+        "1e3",
+        "+2.5",
+        "3.4028235e38",
+        "1.4e-45",
+        "7.1e-46",
+        "1e-40",
+        "16777217",
+        "0.000000000000000000000000000000000000000000001",
+        digits400,
         "0." + digits400,
         // Halfway between two floats in double precision, a hair above in
         // truth: rounding through double would round down to 1.

@@ -24,7 +24,7 @@ class ScriptPort : public Port {
     explicit ScriptPort(Source source, std::vector<std::string> keys, std::string lines = {})
         : source_(source), keys_(keys.begin(), keys.end()), lines_(std::move(lines)) {}
 
-    std::string transcript; // what reached the screen, in order
+    std::string transcript;                 // what reached the screen, in order
     std::vector<std::string> seen_at_reads; // the transcript at each read that waits
     bool terminal_out = true;
 
