@@ -217,7 +217,7 @@ TEST(Terminal, RunsAScreenTypedAheadAndLeavesTheModesAsTheyWere) {
                          "The value for resistor 'R1' is =   311.696 ohms\r\n"),
               std::string::npos)
         << shown;
-    EXPECT_TRUE(shown.ends_with("Program ended, press any key to continue")) << shown;
+    EXPECT_TRUE(shown.ends_with("Program ended, press any key to continue\r\n")) << shown;
     EXPECT_TRUE(same_modes(run.before, run.modes_now()));
 }
 
