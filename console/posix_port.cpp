@@ -15,15 +15,38 @@ namespace {
 int tty_fd = -1;
 termios tty_saved;   // the modes we found, put back on the way out
 termios tty_program; // ours: no line editing, no echo
-volatile sig_atomic_t resumed = 0;
+// The handlers write a byte here when the program is continued after a stop,
+// so that a wait for a key wakes up to redraw, however the signal fell.
+int resumed_pipe[2] = {-1, -1};
+
+void note_resumed() {
+    char byte = 0;
+    if (write(resumed_pipe[1], &byte, 1) < 0) {
+        // The pipe is full: a redraw is pending already.
+    }
+}
+
+// Whether the program was continued since the last call.
+bool take_resumed() {
+    char bytes[64];
+    bool any = false;
+    while (resumed_pipe[0] >= 0 && read(resumed_pipe[0], bytes, sizeof bytes) > 0)
+        any = true;
+    return any;
+}
 
 constexpr int ending_signals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE};
+
+bool ignored(int sig) {
+    struct sigaction current {};
+    return sigaction(sig, nullptr, &current) == 0 && current.sa_handler == SIG_IGN;
+}
 
 void on_signal(int sig, void (*handler)(int)) {
     struct sigaction action {};
     action.sa_handler = handler;
     sigemptyset(&action.sa_mask);
-    action.sa_flags = 0; // no SA_RESTART: a read waiting for a key sees EINTR after a stop
+    action.sa_flags = SA_RESTART;
     sigaction(sig, &action, nullptr);
 }
 
@@ -49,7 +72,7 @@ void on_stop(int) {
     // Continued.
     on_signal(SIGTSTP, on_stop);
     tcsetattr(tty_fd, TCSADRAIN, &tty_program);
-    resumed = 1;
+    note_resumed();
     errno = saved_errno;
 }
 
@@ -57,7 +80,7 @@ void on_stop(int) {
 void on_continue(int) {
     int saved_errno = errno;
     tcsetattr(tty_fd, TCSADRAIN, &tty_program);
-    resumed = 1;
+    note_resumed();
     errno = saved_errno;
 }
 
@@ -71,9 +94,18 @@ bool take_terminal(int fd) {
     tty_program.c_cc[VMIN] = 1;
     tty_program.c_cc[VTIME] = 0;
     tty_fd = fd;
+    if (pipe(resumed_pipe) == 0) {
+        for (int end : resumed_pipe) {
+            fcntl(end, F_SETFL, O_NONBLOCK);
+            fcntl(end, F_SETFD, FD_CLOEXEC);
+        }
+    }
+    // A signal that we were started ignoring (nohup, a shell's trap) stays ignored.
     for (int sig : ending_signals)
-        on_signal(sig, on_ending_signal);
-    on_signal(SIGTSTP, on_stop);
+        if (!ignored(sig))
+            on_signal(sig, on_ending_signal);
+    if (!ignored(SIGTSTP))
+        on_signal(SIGTSTP, on_stop);
     on_signal(SIGCONT, on_continue);
     tcsetattr(fd, TCSADRAIN, &tty_program);
     return true;
@@ -93,24 +125,23 @@ void write_all(int fd, std::string_view text) {
     }
 }
 
-// One blocking read of a block; read_end once the source has ended or failed
-// (a hang-up gives 0 or EIO), read_resumed after a stop and continue.
+// One read of a block, waiting for it without using the processor; read_end
+// once the source has ended or failed (a hang-up gives 0 or EIO),
+// read_resumed after a stop and continue.
 long read_block(int fd, char* buf, std::size_t size) {
     for (;;) {
+        if (take_resumed())
+            return read_resumed;
+        pollfd ready[2] = {{fd, POLLIN, 0}, {resumed_pipe[0], POLLIN, 0}};
+        if (poll(ready, 2, -1) < 0 && errno != EINTR)
+            return read_end;
+        if (ready[0].revents == 0)
+            continue; // woken by a signal or by the resumed pipe
         ssize_t got = read(fd, buf, size);
         if (got >= 0)
             return got;
-        if (errno == EINTR) {
-            if (resumed) {
-                resumed = 0;
-                return read_resumed;
-            }
-        } else if (errno == EAGAIN || errno == EWOULDBLOCK) {
-            pollfd ready{fd, POLLIN, 0};
-            poll(&ready, 1, -1);
-        } else {
+        if (errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK)
             return read_end;
-        }
     }
 }
 

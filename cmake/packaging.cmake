@@ -1,0 +1,64 @@
+# Installing padcalc and packaging it for Debian.
+#
+#   cmake --install build --prefix DIR    DIR/bin/padcalc, DIR/share/man/man1/padcalc.1.gz
+#   cd build && cpack -G DEB              padcalc_VERSION_ARCH.deb
+#
+# The manual page is installed gzipped, as Debian wants it; man reads it so
+# from any prefix. Without gzip it is installed as it is.
+
+include(GNUInstallDirs)
+
+install(TARGETS padcalc RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+
+set(padcalc_man_source ${CMAKE_CURRENT_SOURCE_DIR}/doc/padcalc.1)
+find_program(PADCALC_GZIP gzip)
+if(PADCALC_GZIP)
+  set(PADCALC_MAN_PAGE padcalc.1.gz)
+  set(padcalc_man_built ${CMAKE_CURRENT_BINARY_DIR}/doc/${PADCALC_MAN_PAGE})
+  # -n leaves out the name and time stamp, so the same page gives the same bytes.
+  add_custom_command(
+    OUTPUT ${padcalc_man_built}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_CURRENT_BINARY_DIR}/doc
+    COMMAND ${CMAKE_COMMAND} -E copy ${padcalc_man_source} ${CMAKE_CURRENT_BINARY_DIR}/doc/padcalc.1
+    COMMAND ${PADCALC_GZIP} -9nf ${CMAKE_CURRENT_BINARY_DIR}/doc/padcalc.1
+    DEPENDS ${padcalc_man_source}
+    COMMENT "Compressing the manual page"
+    VERBATIM)
+  add_custom_target(padcalc_man ALL DEPENDS ${padcalc_man_built})
+else()
+  set(PADCALC_MAN_PAGE padcalc.1)
+  set(padcalc_man_built ${padcalc_man_source})
+endif()
+install(FILES ${padcalc_man_built} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+
+# The Debian package. Section electronics rather than math: padcalc is a tool
+# for designing circuits (its answers are resistor values for a given source
+# and load), where math holds general calculators and algebra systems.
+set(PADCALC_DEB_MAINTAINER "padcalc developers <padcalc@example.org>"
+    CACHE STRING "Maintainer field of the Debian package: name <address>")
+
+set(CPACK_PACKAGE_NAME padcalc)
+set(CPACK_PACKAGE_VENDOR "padcalc developers")
+set(CPACK_PACKAGE_CONTACT "${PADCALC_DEB_MAINTAINER}")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "calculator for resistive attenuators and matching pads")
+set(CPACK_PACKAGE_DESCRIPTION
+    "padcalc works out the resistors of resistive pads from the source and
+load impedances and, for attenuators, the loss wanted in dB. It covers the
+unbalanced Tee, the balanced H, the unbalanced and balanced Pi, and the
+minimal loss pad that matches two impedances with the least loss a
+resistive network can have, unbalanced and balanced.
+
+It runs as a console menu: one key chooses a network, the entries are
+typed as numbers, and the resistors are shown at once, with a warning when
+the entries cannot make a network. With no console it reads a whole
+session from standard input, so it can be scripted.")
+set(CPACK_STRIP_FILES ON)
+
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${PADCALC_DEB_MAINTAINER}")
+set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON) # needs dpkg-shlibdeps, from dpkg-dev
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT) # padcalc_1.0.0_amd64.deb
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+
+include(CPack)

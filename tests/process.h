@@ -1,0 +1,244 @@
+// Running the built program as a person runs it: on a pseudo-terminal of its
+// own, or with no console at all (a new session, with pipes).
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <stdexcept>
+#include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+#include <utmp.h>
+#include <vector>
+
+namespace padcalc::testing {
+
+inline const char* const program = PADCALC_PATH;
+
+struct Exit {
+    int status = -1;
+    rusage usage{};
+    bool exited_with(int code) const { return WIFEXITED(status) && WEXITSTATUS(status) == code; }
+    bool killed_by(int sig) const { return WIFSIGNALED(status) && WTERMSIG(status) == sig; }
+    double cpu_seconds() const {
+        return usage.ru_utime.tv_sec + usage.ru_utime.tv_usec / 1e6 + usage.ru_stime.tv_sec +
+               usage.ru_stime.tv_usec / 1e6;
+    }
+};
+
+// What `stty -g` shows: the modes, and the control characters.
+inline bool same_modes(const termios& x, const termios& y) {
+    return x.c_iflag == y.c_iflag && x.c_oflag == y.c_oflag && x.c_cflag == y.c_cflag &&
+           x.c_lflag == y.c_lflag && std::memcmp(x.c_cc, y.c_cc, sizeof x.c_cc) == 0;
+}
+
+inline void exec_command(const std::vector<std::string>& command) {
+    std::vector<char*> argv;
+    for (const std::string& arg : command)
+        argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    execv(argv[0], argv.data());
+    _exit(127);
+}
+
+// A command on a pseudo-terminal of its own, as its controlling terminal.
+// We keep the terminal's far end open, to read its modes after the run.
+class PtyRun {
+  public:
+    explicit PtyRun(std::vector<std::string> command = {program}, int stdin_fd = -1,
+                    bool ignore_hangup = false) {
+        if (openpty(&master_, &slave_, nullptr, nullptr, nullptr) != 0)
+            throw std::runtime_error("openpty");
+        tcgetattr(slave_, &before);
+        pid_ = fork();
+        if (pid_ == 0) {
+            close(master_);
+            login_tty(dup(slave_));
+            if (stdin_fd >= 0)
+                dup2(stdin_fd, STDIN_FILENO);
+            if (ignore_hangup)
+                std::signal(SIGHUP, SIG_IGN);
+            exec_command(command);
+        }
+    }
+    ~PtyRun() {
+        if (pid_ > 0 && !waited_) {
+            kill(pid_, SIGKILL);
+            waitpid(pid_, nullptr, 0);
+        }
+        hang_up();
+        close(slave_);
+    }
+    PtyRun(const PtyRun&) = delete;
+    PtyRun& operator=(const PtyRun&) = delete;
+
+    termios before{};
+    std::string screen; // everything the terminal was sent
+
+    void type(const std::string& keys) {
+        ASSERT_EQ(write(master_, keys.data(), keys.size()), static_cast<ssize_t>(keys.size()));
+    }
+    // Reads what is shown until `text` has appeared since the last call.
+    bool shows(const std::string& text, int timeout_ms = 5000) {
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
+        while (screen.find(text, seen_) == std::string::npos) {
+            auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                deadline - std::chrono::steady_clock::now());
+            if (left.count() <= 0 || !read_some(static_cast<int>(left.count())))
+                return false;
+        }
+        seen_ = screen.find(text, seen_) + text.size();
+        return true;
+    }
+    Exit wait() {
+        Exit result;
+        wait4(pid_, &result.status, 0, &result.usage);
+        waited_ = true;
+        while (read_some(100)) {
+        }
+        return result;
+    }
+    // Waits at most `timeout_ms` for the command to end.
+    bool ends_within(int timeout_ms, Exit& result) {
+        for (int waited = 0; waited < timeout_ms; waited += 10) {
+            if (wait4(pid_, &result.status, WNOHANG, &result.usage) == pid_) {
+                waited_ = true;
+                return true;
+            }
+            usleep(10000);
+        }
+        return false;
+    }
+    void signal(int sig) { kill(pid_, sig); }
+    // The terminal closes under the program, as when its window is closed.
+    void hang_up() {
+        if (master_ >= 0)
+            close(master_);
+        master_ = -1;
+    }
+    termios modes_now() const {
+        termios now{};
+        tcgetattr(slave_, &now);
+        return now;
+    }
+
+  private:
+    bool read_some(int timeout_ms) {
+        pollfd ready{master_, POLLIN, 0};
+        if (master_ < 0 || poll(&ready, 1, timeout_ms) <= 0)
+            return false;
+        char buf[4096];
+        ssize_t got = read(master_, buf, sizeof buf);
+        if (got <= 0)
+            return false;
+        screen.append(buf, static_cast<std::size_t>(got));
+        return true;
+    }
+
+    int master_ = -1, slave_ = -1;
+    pid_t pid_ = -1;
+    bool waited_ = false;
+    std::size_t seen_ = 0;
+};
+
+// The program with no console: a new session, and pipes for input, output
+// and errors.
+struct BareRun {
+    std::string output; // standard output, or its last megabyte
+    std::size_t output_size = 0;
+    std::string errors;
+    Exit exit;
+};
+
+struct BareOptions {
+    std::vector<std::string> args;
+    rlim_t address_limit = 0;          // bytes of address space at most, when not 0
+    const char* output_file = nullptr; // standard output goes there instead of a pipe
+};
+
+inline void start_bare(const BareOptions& options, int in[2], int out[2], int err[2]) {
+    setsid();
+    dup2(in[0], STDIN_FILENO);
+    if (options.output_file) {
+        int file = open(options.output_file, O_WRONLY);
+        dup2(file, STDOUT_FILENO);
+    } else {
+        dup2(out[1], STDOUT_FILENO);
+    }
+    dup2(err[1], STDERR_FILENO);
+    for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]})
+        close(fd);
+    if (options.address_limit) {
+        rlimit limit{options.address_limit, options.address_limit};
+        setrlimit(RLIMIT_AS, &limit);
+    }
+    std::vector<std::string> command{program};
+    command.insert(command.end(), options.args.begin(), options.args.end());
+    exec_command(command);
+}
+
+// Feeds the input and takes the output together, so that neither pipe fills.
+inline BareRun run_bare(const std::string& input, const BareOptions& options = {}) {
+    int in[2], out[2], err[2];
+    if (pipe(in) != 0 || pipe(out) != 0 || pipe(err) != 0)
+        throw std::runtime_error("pipe");
+    pid_t pid = fork();
+    if (pid == 0)
+        start_bare(options, in, out, err);
+    close(in[0]);
+    close(out[1]);
+    close(err[1]);
+    std::signal(SIGPIPE, SIG_IGN);
+    fcntl(in[1], F_SETFL, O_NONBLOCK); // a full pipe must not stop us reading the output
+    BareRun run;
+    const std::size_t keep = 1 << 20;
+    std::size_t written = 0;
+    pollfd fds[3] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}, {in[1], POLLOUT, 0}};
+    std::string* into[2] = {&run.output, &run.errors};
+    while (fds[0].fd >= 0 || fds[1].fd >= 0) {
+        if (fds[2].fd >= 0 && written == input.size()) {
+            close(in[1]);
+            fds[2].fd = -1;
+        }
+        poll(fds, 3, -1);
+        if (fds[2].fd >= 0 && fds[2].revents) {
+            std::size_t chunk = std::min<std::size_t>(65536, input.size() - written);
+            ssize_t n = write(in[1], input.data() + written, chunk);
+            if (n > 0)
+                written += static_cast<std::size_t>(n);
+            else if (errno != EAGAIN)
+                written = input.size();
+        }
+        for (int i = 0; i < 2; ++i) {
+            if (fds[i].fd < 0 || !fds[i].revents)
+                continue;
+            char buf[65536];
+            ssize_t n = read(fds[i].fd, buf, sizeof buf);
+            if (n <= 0) {
+                close(fds[i].fd);
+                fds[i].fd = -1;
+                continue;
+            }
+            into[i]->append(buf, static_cast<std::size_t>(n));
+            if (i == 0)
+                run.output_size += static_cast<std::size_t>(n);
+            if (into[i]->size() > 2 * keep)
+                into[i]->erase(0, into[i]->size() - keep);
+        }
+    }
+    if (fds[2].fd >= 0)
+        close(in[1]);
+    wait4(pid, &run.exit.status, 0, &run.exit.usage);
+    return run;
+}
+
+} // namespace padcalc::testing

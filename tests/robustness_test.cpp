@@ -1,0 +1,153 @@
+// The program under hostile input, signals, suspension and hang-ups: it ends
+// cleanly or keeps working, and the terminal is always left as it was.
+
+#include "process.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+namespace padcalc::testing {
+namespace {
+
+#ifdef PADCALC_SANITIZED
+const rlim_t address_limit = 0; // the sanitizers' shadow memory cannot live under a limit
+#else
+const rlim_t address_limit = 64 << 20;
+#endif
+
+const std::string closing = "Press ENTER to return to the main menu";
+const std::string ended = "Program ended, press any key to continue";
+
+// Each input is fed with no console and no more than 64 MiB of address space.
+TEST(HostileInput, EndsCleanly) {
+    std::string every_byte;
+    for (int byte = 0; byte < 256; ++byte)
+        every_byte += static_cast<char>(byte);
+    std::string high_bytes = every_byte.substr(128);
+    std::string escapes = "\x1b[A\x1b[B\x1b[C\x1b[D\x1bOP\x1bOQ\x1b[15~\x1b[1;5D\x1b";
+    const std::string inputs[] = {
+        "a" + std::string(64 << 20, '7'), // a line with no end, at a prompt
+        every_byte + every_byte,
+        "a" + every_byte + "\n" + every_byte,
+        std::string(1000, '\0') + "a" + std::string(1000, '\0') + "\n1\n2\n\nq\n",
+        high_bytes + "b" + high_bytes + "\n" + high_bytes + "\n\nq\n",
+        escapes + "c" + escapes + "\n" + escapes + "\n" + escapes + "\nq\n",
+        "e" + escapes + "\n" + escapes + "\n" + escapes,
+        std::string(1000000, 'x') + "q\n",
+    };
+    for (const std::string& input : inputs) {
+        BareRun run =
+            run_bare(input, {.args = {}, .address_limit = address_limit, .output_file = nullptr});
+        EXPECT_TRUE(run.exit.exited_with(0))
+            << "status " << run.exit.status << " for input of " << input.size() << " bytes";
+    }
+}
+
+TEST(HostileInput, NumbersAtTheEdges) {
+    struct Case {
+        std::string input, shown;
+    } cases[] = {
+        {"a1e39\n-1e39\n1e-50\n", "'R1' is =       nan ohms"},
+        {"a+\n.\n5e\n", "'R1' is =     0.000 ohms"},
+        {"a5e+\n" + std::string(400, '9') + "\n10\n", "'R2' is =       nan ohms"},
+        {"a600\n600\n" + std::string(400, '0') + "10\n", "'R1' is =   311.696 ohms"},
+        {"e1e39\n50\n", "The impedances must be positive numbers"},
+    };
+    for (const Case& c : cases) {
+        BareRun run =
+            run_bare(c.input + "\nq\n",
+                     {.args = {}, .address_limit = address_limit, .output_file = nullptr});
+        EXPECT_TRUE(run.exit.exited_with(0)) << c.input;
+        EXPECT_NE(run.output.find(c.shown), std::string::npos) << c.input << run.output;
+    }
+}
+
+TEST(Signals, EveryWayOutRestoresTheTerminal) {
+    for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
+        for (bool at_prompt : {false, true}) {
+            PtyRun run;
+            ASSERT_TRUE(run.shows("Q - Quit Program\r\n"));
+            if (at_prompt) {
+                run.type("a");
+                ASSERT_TRUE(run.shows("inward impedance: "));
+                run.type("60");
+                ASSERT_TRUE(run.shows("60"));
+            }
+            EXPECT_FALSE(same_modes(run.before, run.modes_now()));
+            if (sig == SIGINT)
+                run.type("\x03"); // Ctrl-C, through the terminal
+            else
+                run.signal(sig);
+            Exit exit = run.wait();
+            EXPECT_TRUE(exit.killed_by(sig)) << strsignal(sig);
+            EXPECT_TRUE(same_modes(run.before, run.modes_now()))
+                << strsignal(sig) << (at_prompt ? " at a prompt" : " at the menu");
+        }
+    }
+}
+
+TEST(Signals, AHangUpEndsTheProgramAtOnce) {
+    for (bool nohup : {false, true}) {
+        PtyRun run({program}, -1, nohup);
+        ASSERT_TRUE(run.shows("Q - Quit Program\r\n"));
+        run.hang_up();
+        Exit exit;
+        ASSERT_TRUE(run.ends_within(1000, exit)) << (nohup ? "with SIGHUP ignored" : "");
+        EXPECT_TRUE(nohup ? exit.exited_with(0) : exit.killed_by(SIGHUP)) << exit.status;
+        EXPECT_LT(exit.cpu_seconds(), 0.2);
+    }
+}
+
+std::string read_file(const std::string& path) {
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// Ctrl-Z under a shell with job control: the shell gets its terminal back as
+// it was, and after fg the program takes its own modes again, redraws the
+// line being typed and goes on.
+TEST(Signals, SuspendAndContinueUnderAShell) {
+    char dir_template[] = "/tmp/padcalc-stop-XXXXXX";
+    std::string dir = mkdtemp(dir_template);
+    PtyRun shell({"/bin/bash", "--norc", "--noprofile", "-i"});
+    const std::string prompt = "shell> ";
+    shell.type("PS1='shell''> '\n");
+    ASSERT_TRUE(shell.shows(prompt));
+    shell.type("stty -g > " + dir + "/before\n");
+    ASSERT_TRUE(shell.shows(prompt));
+    shell.type(std::string(program) + "\n");
+    ASSERT_TRUE(shell.shows("Q - Quit Program\r\n"));
+    shell.type("a");
+    ASSERT_TRUE(shell.shows("inward impedance: "));
+    shell.type("60");
+    ASSERT_TRUE(shell.shows("60"));
+    shell.type("\x1a");
+    ASSERT_TRUE(shell.shows("Stopped"));
+    ASSERT_TRUE(shell.shows(prompt));
+    shell.type("stty -g > " + dir + "/stopped\n");
+    ASSERT_TRUE(shell.shows(prompt));
+    shell.type("fg\n");
+    ASSERT_TRUE(shell.shows("Please enter a value for the inward impedance: 60"));
+    shell.type("0\n600\n10\n");
+    ASSERT_TRUE(shell.shows("'R3' is =   421.637 ohms"));
+    shell.type("\nq"); // keys without ENTER: the program has its own modes again
+    ASSERT_TRUE(shell.shows(ended));
+    shell.type("x");
+    ASSERT_TRUE(shell.shows(prompt));
+    shell.type("stty -g > " + dir + "/after\n");
+    ASSERT_TRUE(shell.shows(prompt));
+    shell.type("exit\n");
+    shell.wait();
+    std::string before = read_file(dir + "/before");
+    EXPECT_FALSE(before.empty());
+    EXPECT_EQ(read_file(dir + "/stopped"), before);
+    EXPECT_EQ(read_file(dir + "/after"), before);
+    std::system(("rm -rf " + dir).c_str());
+}
+
+} // namespace
+} // namespace padcalc::testing
