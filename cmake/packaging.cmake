@@ -1,35 +1,17 @@
 # Installing padcalc and packaging it for Debian.
 #
-#   cmake --install build --prefix DIR    DIR/bin/padcalc, DIR/share/man/man1/padcalc.1.gz
+#   cmake --install build --prefix DIR    DIR/bin/padcalc, DIR/share/man/man1/padcalc.1
 #   cd build && cpack -G DEB              padcalc_VERSION_ARCH.deb
 #
-# The manual page is installed gzipped, as Debian wants it; man reads it so
-# from any prefix. Without gzip it is installed as it is.
+# Debian wants manual pages gzipped: the package gets the page compressed in
+# its staging tree, while a plain install keeps it as it is.
 
 include(GNUInstallDirs)
 
 install(TARGETS padcalc RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-
-set(padcalc_man_source ${CMAKE_CURRENT_SOURCE_DIR}/doc/padcalc.1)
-find_program(PADCALC_GZIP gzip)
-if(PADCALC_GZIP)
-  set(PADCALC_MAN_PAGE padcalc.1.gz)
-  set(padcalc_man_built ${CMAKE_CURRENT_BINARY_DIR}/doc/${PADCALC_MAN_PAGE})
-  # -n leaves out the name and time stamp, so the same page gives the same bytes.
-  add_custom_command(
-    OUTPUT ${padcalc_man_built}
-    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_CURRENT_BINARY_DIR}/doc
-    COMMAND ${CMAKE_COMMAND} -E copy ${padcalc_man_source} ${CMAKE_CURRENT_BINARY_DIR}/doc/padcalc.1
-    COMMAND ${PADCALC_GZIP} -9nf ${CMAKE_CURRENT_BINARY_DIR}/doc/padcalc.1
-    DEPENDS ${padcalc_man_source}
-    COMMENT "Compressing the manual page"
-    VERBATIM)
-  add_custom_target(padcalc_man ALL DEPENDS ${padcalc_man_built})
-else()
-  set(PADCALC_MAN_PAGE padcalc.1)
-  set(padcalc_man_built ${padcalc_man_source})
-endif()
-install(FILES ${padcalc_man_built} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES doc/padcalc.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+set(PADCALC_MAN_PAGE padcalc.1)
+set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/gzip-manual.cmake)
 
 # The Debian package. Section electronics rather than math: padcalc is a tool
 # for designing circuits (its answers are resistor values for a given source
