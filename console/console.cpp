@@ -4,14 +4,13 @@
 
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 
 namespace padcalc {
 namespace {
 
-constexpr std::size_t block_size = 4096;     // bytes asked of one read
-constexpr std::size_t out_limit = 64 * 1024; // output held before it is written anyway
-constexpr std::size_t tail_limit = 1024;     // longest last line kept for a redraw
+constexpr std::size_t block_size = 4096;                  // bytes asked of one read
+constexpr std::size_t out_limit = std::size_t{64} * 1024; // output held before it is written anyway
+constexpr std::size_t tail_limit = 1024;                  // longest last line kept for a redraw
 
 constexpr char key_eof = 0x04;  // Ctrl-D
 constexpr char key_kill = 0x15; // Ctrl-U
@@ -96,7 +95,8 @@ void Console::write_text(std::string_view format, double value) {
         write_text(format);
         return;
     }
-    int width = 0, precision = 0;
+    int width = 0;
+    int precision = 0;
     std::size_t at = start + 1;
     for (; at < format.size() && format[at] >= '0' && format[at] <= '9'; ++at)
         width = width * 10 + (format[at] - '0');
@@ -194,14 +194,14 @@ bool Console::next_line() {
 // without a line end counts; past max_line characters the line is cut.
 bool Console::take_raw_line(Stream& in, Reader read) {
     while (fill(in, read)) {
-        const char* start = in.data.data() + in.at;
-        std::size_t avail = in.data.size() - in.at;
-        auto* end = static_cast<const char*>(std::memchr(start, '\n', avail));
-        std::size_t length = end ? static_cast<std::size_t>(end - start) : avail;
+        std::string_view rest(in.data.data() + in.at, in.data.size() - in.at);
+        std::size_t end = rest.find('\n');
+        bool ends = end != std::string_view::npos;
+        std::size_t length = ends ? end : rest.size();
         std::size_t room = max_line - std::min(max_line, line_.size());
-        line_.append(start, std::min(length, room));
-        in.at += end ? length + 1 : length;
-        if (end) {
+        line_.append(rest.substr(0, std::min(length, room)));
+        in.at += ends ? length + 1 : length;
+        if (ends) {
             line_ += '\n';
             return true;
         }

@@ -19,7 +19,8 @@ std::size_t skip_digits(std::string_view text, std::size_t at) {
 // significant digit with zero. Only called on numbers with a nonzero digit.
 bool is_large(std::string_view number) {
     long lead = 0; // decimal exponent of the first significant digit, before 'e'
-    bool seen_point = false, seen_digit = false;
+    bool seen_point = false;
+    bool seen_digit = false;
     std::size_t at = 0;
     for (; at < number.size() && number[at] != 'e' && number[at] != 'E'; ++at) {
         char ch = number[at];

@@ -60,7 +60,7 @@ void on_ending_signal(int sig) {
 
 // Ctrl-Z: give the shell its terminal modes, stop, and on the way back take
 // ours again and have the console redraw its line.
-void on_stop(int) {
+void on_stop(int /*sig*/) {
     int saved_errno = errno;
     tcsetattr(tty_fd, TCSADRAIN, &tty_saved);
     signal(SIGTSTP, SIG_DFL);
@@ -77,7 +77,7 @@ void on_stop(int) {
 }
 
 // Continued after any other stop: the shell may have changed the modes.
-void on_continue(int) {
+void on_continue(int /*sig*/) {
     int saved_errno = errno;
     tcsetattr(tty_fd, TCSADRAIN, &tty_program);
     note_resumed();
