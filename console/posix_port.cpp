@@ -1,4 +1,4 @@
-#include "posix_port.h"
+#include "system_port.h"
 
 #include <cerrno>
 #include <csignal>
@@ -147,7 +147,7 @@ long read_block(int fd, char* buf, std::size_t size) {
 
 } // namespace
 
-PosixPort::PosixPort() {
+SystemPort::SystemPort() {
     out_is_terminal_ = isatty(STDOUT_FILENO);
     if (isatty(STDIN_FILENO)) {
         source_ = Source::terminal;
@@ -178,7 +178,7 @@ PosixPort::PosixPort() {
     }
 }
 
-PosixPort::~PosixPort() {
+SystemPort::~SystemPort() {
     if (tty_fd >= 0) {
         tcsetattr(tty_fd, TCSAFLUSH, &tty_saved);
         tty_fd = -1;
@@ -189,22 +189,22 @@ PosixPort::~PosixPort() {
         close(key_fd_);
 }
 
-long PosixPort::read_keys(char* buf, std::size_t size) { return read_block(key_fd_, buf, size); }
+long SystemPort::read_keys(char* buf, std::size_t size) { return read_block(key_fd_, buf, size); }
 
-long PosixPort::read_lines(char* buf, std::size_t size) {
+long SystemPort::read_lines(char* buf, std::size_t size) {
     return read_block(STDIN_FILENO, buf, size);
 }
 
-bool PosixPort::keys_ready() {
+bool SystemPort::keys_ready() {
     pollfd ready{key_fd_, POLLIN, 0};
     return poll(&ready, 1, 0) > 0 && (ready.revents & POLLIN);
 }
 
-void PosixPort::echo(std::string_view text) {
+void SystemPort::echo(std::string_view text) {
     if (echo_fd_ >= 0)
         write_all(echo_fd_, text);
 }
 
-void PosixPort::write_out(std::string_view text) { write_all(STDOUT_FILENO, text); }
+void SystemPort::write_out(std::string_view text) { write_all(STDOUT_FILENO, text); }
 
 } // namespace padcalc

@@ -1,4 +1,4 @@
-#include "windows_port.h"
+#include "system_port.h"
 
 #ifndef NOMINMAX
 #define NOMINMAX // std::min, not the min macro
@@ -174,7 +174,7 @@ void clear_console(HANDLE out) {
 
 } // namespace
 
-WindowsPort::WindowsPort() {
+SystemPort::SystemPort() {
     _setmode(_fileno(stdin), _O_TEXT);
     stdout_ = GetStdHandle(STD_OUTPUT_HANDLE);
     DWORD mode = 0;
@@ -191,13 +191,13 @@ WindowsPort::WindowsPort() {
     // The line editor echoes to the console even when output is redirected.
     if (source_ == Source::terminal)
         console_out_ = open_console("CONOUT$");
-    out_is_console_ = GetConsoleMode(stdout_, &mode);
-    if (out_is_console_)
+    out_is_terminal_ = GetConsoleMode(stdout_, &mode);
+    if (out_is_terminal_)
         clear_by_api_ = !take_console_output(stdout_);
     SetConsoleCtrlHandler(on_console_event, TRUE);
 }
 
-WindowsPort::~WindowsPort() {
+SystemPort::~SystemPort() {
     SetConsoleCtrlHandler(on_console_event, FALSE);
     put_console_back();
     found_input = {};
@@ -209,7 +209,7 @@ WindowsPort::~WindowsPort() {
 }
 
 // Blocks in _getch for the first key, then takes those already typed.
-long WindowsPort::read_keys(char* buf, std::size_t size) {
+long SystemPort::read_keys(char* buf, std::size_t size) {
     if (source_ == Source::bare)
         return read_stdin(buf, size);
     // A console that can no longer be read ends the keys: _getch would not
@@ -229,16 +229,16 @@ long WindowsPort::read_keys(char* buf, std::size_t size) {
     return static_cast<long>(got);
 }
 
-bool WindowsPort::keys_ready() { return source_ == Source::bare ? stdin_ready() : _kbhit() != 0; }
+bool SystemPort::keys_ready() { return source_ == Source::bare ? stdin_ready() : _kbhit() != 0; }
 
-long WindowsPort::read_lines(char* buf, std::size_t size) { return read_stdin(buf, size); }
+long SystemPort::read_lines(char* buf, std::size_t size) { return read_stdin(buf, size); }
 
-void WindowsPort::echo(std::string_view text) {
+void SystemPort::echo(std::string_view text) {
     if (console_out_)
         write_all(console_out_, text);
 }
 
-void WindowsPort::write_out(std::string_view text) {
+void SystemPort::write_out(std::string_view text) {
     while (clear_by_api_) {
         auto at = text.find(clear_sequence);
         if (at == std::string_view::npos)

@@ -1,17 +1,10 @@
 // padcalc: resistor values for attenuators and impedance-matching pads.
 
+#include "console/system_port.h"
 #include "menu.h"
 
 #include <cstdio>
 #include <cstring>
-
-#ifdef _WIN32
-#include "console/windows_port.h"
-using SystemPort = padcalc::WindowsPort;
-#else
-#include "console/posix_port.h"
-using SystemPort = padcalc::PosixPort;
-#endif
 
 #ifndef PADCALC_VERSION
 #define PADCALC_VERSION "unknown"
@@ -69,7 +62,7 @@ int main(int argc, char** argv) {
             return refuse("unexpected argument", argv[2]);
         return show(help ? usage : "padcalc " PADCALC_VERSION "\n");
     }
-    SystemPort port;
+    padcalc::SystemPort port;
     padcalc::Console con(port);
     padcalc::run_menu(con);
     con.end_line();
