@@ -118,12 +118,12 @@ bool Console::fill(Stream& in, Reader read) {
         return true;
     if (in.ended)
         return false;
-    char buf[block_size];
     for (;;) {
         flush();
-        long got = (port_.*read)(buf, sizeof buf);
+        in.data.resize(block_size);
+        long got = (port_.*read)(in.data.data(), in.data.size());
         if (got > 0) {
-            in.data.assign(buf, static_cast<std::size_t>(got));
+            in.data.resize(static_cast<std::size_t>(got));
             in.at = 0;
             ++in.blocks;
             return true;
@@ -232,6 +232,7 @@ bool Console::edit_line() {
                 continue;
             echo_ += '\n';
             line_ += '\n';
+            tail_.clear(); // the echoed line end starts a new line on the screen
             editing_ = false;
             flush();
             return true;

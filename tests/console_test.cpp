@@ -121,6 +121,14 @@ TEST(LineEditor, RedrawsThePromptAndTheTypingAfterAStop) {
     EXPECT_EQ(r.next(), 600);
     EXPECT_EQ(r.port.transcript, "\nAbove\nPlease enter a value for the loss: 6"
                                  "Please enter a value for the loss: 600\n");
+
+    // The line typed before ended its screen line: only the new prompt is redrawn.
+    Reads two(Source::terminal, {"75\n", "5", resume, "0\n"});
+    two.con.write_text("Z1: ");
+    EXPECT_EQ(two.next(), 75);
+    two.con.write_text("Z2: ");
+    EXPECT_EQ(two.next(), 50);
+    EXPECT_EQ(two.port.transcript, "Z1: 75\nZ2: 5Z2: 50\n");
 }
 
 TEST(KeyPath, AWaitLeavesTheKeyForTheNextRead) {
