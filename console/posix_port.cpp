@@ -145,9 +145,19 @@ long read_block(int fd, char* buf, std::size_t size) {
     }
 }
 
+// A standard descriptor that was closed gets /dev/null, so that no file we
+// open (the terminal) takes its number and passes for standard input.
+void fill_standard_descriptors() {
+    for (int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
+        if (fcntl(fd, F_GETFD) == -1 && open("/dev/null", O_RDWR) != fd)
+            return;
+    }
+}
+
 } // namespace
 
 SystemPort::SystemPort() {
+    fill_standard_descriptors();
     out_is_terminal_ = isatty(STDOUT_FILENO);
     if (isatty(STDIN_FILENO)) {
         source_ = Source::terminal;

@@ -50,6 +50,9 @@ inline void exec_command(const std::vector<std::string>& command) {
     _exit(127);
 }
 
+// For PtyRun: start the command with its standard input closed.
+constexpr int closed_stdin = -2;
+
 // A command on a pseudo-terminal of its own, as its controlling terminal.
 // We keep the terminal's far end open, to read its modes after the run.
 class PtyRun {
@@ -65,6 +68,8 @@ class PtyRun {
             login_tty(dup(slave_));
             if (stdin_fd >= 0)
                 dup2(stdin_fd, STDIN_FILENO);
+            if (stdin_fd == closed_stdin)
+                close(STDIN_FILENO);
             if (ignore_hangup)
                 std::signal(SIGHUP, SIG_IGN);
             exec_command(command);

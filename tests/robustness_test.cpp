@@ -100,6 +100,17 @@ TEST(Signals, AHangUpEndsTheProgramAtOnce) {
     }
 }
 
+// With standard input closed, the terminal opened for the keys must not
+// take its place: the entries read as the end of input, and are refused.
+TEST(HostileInput, ClosedStandardInputIsAtItsEnd) {
+    PtyRun run({program}, closed_stdin);
+    ASSERT_TRUE(run.shows("Q - Quit Program\r\n"));
+    run.type("e");
+    EXPECT_TRUE(run.shows("must be greater than the outward impedance"));
+    run.signal(SIGTERM);
+    run.wait();
+}
+
 std::string read_file(const std::string& path) {
     std::ifstream in(path);
     std::stringstream text;
