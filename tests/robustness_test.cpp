@@ -65,7 +65,7 @@ TEST(HostileInput, NumbersAtTheEdges) {
 }
 
 TEST(Signals, EveryWayOutRestoresTheTerminal) {
-    for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
+    for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE}) {
         for (bool at_prompt : {false, true}) {
             PtyRun run;
             ASSERT_TRUE(run.shows("Q - Quit Program\r\n"));
