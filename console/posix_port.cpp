@@ -58,8 +58,8 @@ void on_ending_signal(int sig) {
     raise(sig); // delivered as the handler returns
 }
 
-// Ctrl-Z: give the shell its terminal modes, stop, and on the way back take
-// ours again and have the console redraw its line.
+// Ctrl-Z: give the shell its terminal modes and stop. The way back is
+// on_continue's, which SIGCONT runs before raise() returns here.
 void on_stop(int /*sig*/) {
     int saved_errno = errno;
     tcsetattr(tty_fd, TCSADRAIN, &tty_saved);
@@ -69,14 +69,12 @@ void on_stop(int /*sig*/) {
     sigaddset(&stop, SIGTSTP);
     sigprocmask(SIG_UNBLOCK, &stop, nullptr);
     raise(SIGTSTP);
-    // Continued.
     on_signal(SIGTSTP, on_stop);
-    tcsetattr(tty_fd, TCSADRAIN, &tty_program);
-    note_resumed();
     errno = saved_errno;
 }
 
-// Continued after any other stop: the shell may have changed the modes.
+// Continued after a stop: take our modes again, since the shell has had the
+// terminal, and have the console redraw its line.
 void on_continue(int /*sig*/) {
     int saved_errno = errno;
     tcsetattr(tty_fd, TCSADRAIN, &tty_program);
@@ -84,9 +82,9 @@ void on_continue(int /*sig*/) {
     errno = saved_errno;
 }
 
-bool take_terminal(int fd) {
+void take_terminal(int fd) {
     if (tcgetattr(fd, &tty_saved) != 0)
-        return false;
+        return;
     tty_program = tty_saved;
     // Only canonical mode and echo go: signals (Ctrl-C) stay, and so does
     // output processing, since the texts end lines with a bare line feed.
@@ -108,7 +106,6 @@ bool take_terminal(int fd) {
         on_signal(SIGTSTP, on_stop);
     on_signal(SIGCONT, on_continue);
     tcsetattr(fd, TCSADRAIN, &tty_program);
-    return true;
 }
 
 void write_all(int fd, std::string_view text) {
@@ -172,20 +169,10 @@ SystemPort::SystemPort() {
         if (fd >= 0) {
             source_ = Source::split;
             key_fd_ = fd;
-            opened_tty_ = true;
         }
     }
-    if (source_ != Source::bare && !take_terminal(key_fd_)) {
-        // Not a terminal after all: no console.
-        if (opened_tty_)
-            close(key_fd_);
-        if (echo_fd_ > STDERR_FILENO)
-            close(echo_fd_);
-        source_ = Source::bare;
-        key_fd_ = STDIN_FILENO;
-        echo_fd_ = -1;
-        opened_tty_ = false;
-    }
+    if (source_ != Source::bare)
+        take_terminal(key_fd_);
 }
 
 SystemPort::~SystemPort() {
@@ -195,8 +182,8 @@ SystemPort::~SystemPort() {
     }
     if (echo_fd_ > STDERR_FILENO)
         close(echo_fd_);
-    if (opened_tty_)
-        close(key_fd_);
+    if (source_ == Source::split)
+        close(key_fd_); // the /dev/tty opened for the keys
 }
 
 long SystemPort::read_keys(char* buf, std::size_t size) { return read_block(key_fd_, buf, size); }

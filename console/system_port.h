@@ -41,9 +41,8 @@ class SystemPort final : public Port {
     void* console_out_ = nullptr; // CONOUT$, opened here, for the echo
     bool clear_by_api_ = false;   // the console does not understand escape sequences
 #else
-    int key_fd_ = 0;
+    int key_fd_ = 0; // standard input, or with lines split from keys /dev/tty
     int echo_fd_ = -1;
-    bool opened_tty_ = false; // key_fd_ is /dev/tty, opened here
 #endif
 };
 

@@ -10,22 +10,16 @@ namespace padcalc {
 namespace {
 
 // Tee: R1 and R2 are the series arms towards the inward and the outward
-// side, R3 the shunt arm from their junction to the common line.
-void tee_formulas(WorkingValues& w) {
+// side, R3 the shunt arm from their junction to the common line. The H is
+// the Tee with each series arm split into `parts` equal halves, one in each
+// line of the balanced pair: R1 and R2 are one half, R3 is the Tee's shunt.
+void tee_formulas(WorkingValues& w, double parts) {
     w.N = stored(std::pow(10.0, w.loss / 10.0));
     w.a = stored(std::pow(double{w.N} * w.zone * w.ztwo, 0.5));
     w.rthree = stored(2.0 * w.a / (w.N - 1.0));
     w.b = stored((w.N + 1.0) / (w.N - 1.0));
-    w.rone = stored(double{w.zone} * w.b - w.rthree);
-    w.rtwo = stored(double{w.ztwo} * w.b - w.rthree);
-}
-
-// H: the Tee with each series arm split into two equal halves, one in each
-// line of the balanced pair; R1 and R2 are one half, R3 is the Tee's shunt.
-void h_formulas(WorkingValues& w) {
-    tee_formulas(w);
-    w.rone = stored((double{w.zone} * w.b - w.rthree) / 2.0);
-    w.rtwo = stored((double{w.ztwo} * w.b - w.rthree) / 2.0);
+    w.rone = stored((double{w.zone} * w.b - w.rthree) / parts);
+    w.rtwo = stored((double{w.ztwo} * w.b - w.rthree) / parts);
 }
 
 // Pi: R1 and R2 are the shunt arms at the inward and the outward side, R3 the
@@ -100,11 +94,13 @@ void fixed_loss_screen(Console& con, WorkingValues& w, std::string_view title,
 } // namespace
 
 void tee_un(Console& con, WorkingValues& w) {
-    fixed_loss_screen(con, w, "Unbalanced Tee Network\n\n", tee_formulas);
+    fixed_loss_screen(con, w, "Unbalanced Tee Network\n\n",
+                      [](WorkingValues& v) { tee_formulas(v, 1.0); });
 }
 
 void h_bal(Console& con, WorkingValues& w) {
-    fixed_loss_screen(con, w, "Balanced H Network\n\n", h_formulas);
+    fixed_loss_screen(con, w, "Balanced H Network\n\n",
+                      [](WorkingValues& v) { tee_formulas(v, 2.0); });
 }
 
 void pi_un(Console& con, WorkingValues& w) {

@@ -72,12 +72,9 @@ TEST(Terminal, LinesFromAFileAndKeysFromTheTerminal) {
     close(lines[1]);
     PtyRun run({program}, lines[0]);
     close(lines[0]);
-    run.type("e");
-    ASSERT_TRUE(run.shows("Please press ENTER to try different values"));
-    run.type("\n");
-    ASSERT_TRUE(run.shows("Please press ENTER to try different values"));
-    run.type("\n");
-    ASSERT_TRUE(run.shows("Please press ENTER to try different values"));
+    ASSERT_TRUE(run.answer("e", "Please press ENTER to try different values"));
+    ASSERT_TRUE(run.answer("\n", "Please press ENTER to try different values"));
+    ASSERT_TRUE(run.answer("\n", "Please press ENTER to try different values"));
     EXPECT_FALSE(run.shows("Please press ENTER", 300)); // and no more by itself
     run.signal(SIGTERM);
     run.wait();
@@ -87,7 +84,10 @@ TEST(Terminal, LinesFromAFileAndKeysFromTheTerminal) {
 // The program run with arguments: standard input at its end, and standard
 // output and standard error taken apart.
 BareRun run_with_args(std::vector<std::string> args, const char* output_file = nullptr) {
-    return run_bare("", {.args = std::move(args), .address_limit = 0, .output_file = output_file});
+    BareOptions options;
+    options.args = std::move(args);
+    options.output_file = output_file;
+    return run_bare("", options);
 }
 
 TEST(CommandLine, HelpNamesEveryKeyAndOption) {

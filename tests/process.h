@@ -92,6 +92,11 @@ class PtyRun {
     void type(const std::string& keys) {
         ASSERT_EQ(write(master_, keys.data(), keys.size()), static_cast<ssize_t>(keys.size()));
     }
+    // Types `keys`, then reads what is shown until `text` has appeared.
+    [[nodiscard]] bool answer(const std::string& keys, const std::string& text) {
+        type(keys);
+        return shows(text);
+    }
     // Reads what is shown until `text` has appeared since the last call.
     bool shows(const std::string& text, int timeout_ms = 5000) {
         auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);

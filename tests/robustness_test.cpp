@@ -17,7 +17,13 @@ const rlim_t address_limit = 0; // the sanitizers' shadow memory cannot live und
 const rlim_t address_limit = 64 << 20;
 #endif
 
-const std::string closing = "Press ENTER to return to the main menu";
+// With no console, and no more than 64 MiB of address space.
+BareRun run_limited(const std::string& input) {
+    BareOptions limited;
+    limited.address_limit = address_limit;
+    return run_bare(input, limited);
+}
+
 const std::string ended = "Program ended, press any key to continue";
 
 // Each input is fed with no console and no more than 64 MiB of address space.
@@ -38,8 +44,7 @@ TEST(HostileInput, EndsCleanly) {
         std::string(1000000, 'x') + "q\n",
     };
     for (const std::string& input : inputs) {
-        BareRun run =
-            run_bare(input, {.args = {}, .address_limit = address_limit, .output_file = nullptr});
+        BareRun run = run_limited(input);
         EXPECT_TRUE(run.exit.exited_with(0))
             << "status " << run.exit.status << " for input of " << input.size() << " bytes";
     }
@@ -56,9 +61,7 @@ TEST(HostileInput, NumbersAtTheEdges) {
         {"e1e39\n50\n", "The impedances must be positive numbers"},
     };
     for (const Case& c : cases) {
-        BareRun run =
-            run_bare(c.input + "\nq\n",
-                     {.args = {}, .address_limit = address_limit, .output_file = nullptr});
+        BareRun run = run_limited(c.input + "\nq\n");
         EXPECT_TRUE(run.exit.exited_with(0)) << c.input;
         EXPECT_NE(run.output.find(c.shown), std::string::npos) << c.input << run.output;
     }
@@ -70,10 +73,8 @@ TEST(Signals, EveryWayOutRestoresTheTerminal) {
             PtyRun run;
             ASSERT_TRUE(run.shows("Q - Quit Program\r\n"));
             if (at_prompt) {
-                run.type("a");
-                ASSERT_TRUE(run.shows("inward impedance: "));
-                run.type("60");
-                ASSERT_TRUE(run.shows("60"));
+                ASSERT_TRUE(run.answer("a", "inward impedance: "));
+                ASSERT_TRUE(run.answer("60", "60"));
             }
             EXPECT_FALSE(same_modes(run.before, run.modes_now()));
             if (sig == SIGINT)
@@ -126,31 +127,20 @@ TEST(Signals, SuspendAndContinueUnderAShell) {
     std::string dir = mkdtemp(dir_template);
     PtyRun shell({"/bin/bash", "--norc", "--noprofile", "-i"});
     const std::string prompt = "shell> ";
-    shell.type("PS1='shell''> '\n");
+    ASSERT_TRUE(shell.answer("PS1='shell''> '\n", prompt));
+    ASSERT_TRUE(shell.answer("stty -g > " + dir + "/before\n", prompt));
+    ASSERT_TRUE(shell.answer(std::string(program) + "\n", "Q - Quit Program\r\n"));
+    ASSERT_TRUE(shell.answer("a", "inward impedance: "));
+    ASSERT_TRUE(shell.answer("60", "60"));
+    ASSERT_TRUE(shell.answer("\x1a", "Stopped"));
     ASSERT_TRUE(shell.shows(prompt));
-    shell.type("stty -g > " + dir + "/before\n");
-    ASSERT_TRUE(shell.shows(prompt));
-    shell.type(std::string(program) + "\n");
-    ASSERT_TRUE(shell.shows("Q - Quit Program\r\n"));
-    shell.type("a");
-    ASSERT_TRUE(shell.shows("inward impedance: "));
-    shell.type("60");
-    ASSERT_TRUE(shell.shows("60"));
-    shell.type("\x1a");
-    ASSERT_TRUE(shell.shows("Stopped"));
-    ASSERT_TRUE(shell.shows(prompt));
-    shell.type("stty -g > " + dir + "/stopped\n");
-    ASSERT_TRUE(shell.shows(prompt));
-    shell.type("fg\n");
-    ASSERT_TRUE(shell.shows("Please enter a value for the inward impedance: 60"));
-    shell.type("0\n600\n10\n");
-    ASSERT_TRUE(shell.shows("'R3' is =   421.637 ohms"));
+    ASSERT_TRUE(shell.answer("stty -g > " + dir + "/stopped\n", prompt));
+    ASSERT_TRUE(shell.answer("fg\n", "Please enter a value for the inward impedance: 60"));
+    ASSERT_TRUE(shell.answer("0\n600\n10\n", "'R3' is =   421.637 ohms"));
     shell.type("\nq"); // keys without ENTER: the program has its own modes again
     ASSERT_TRUE(shell.shows(ended));
-    shell.type("x");
-    ASSERT_TRUE(shell.shows(prompt));
-    shell.type("stty -g > " + dir + "/after\n");
-    ASSERT_TRUE(shell.shows(prompt));
+    ASSERT_TRUE(shell.answer("x", prompt));
+    ASSERT_TRUE(shell.answer("stty -g > " + dir + "/after\n", prompt));
     shell.type("exit\n");
     shell.wait();
     std::string before = read_file(dir + "/before");
