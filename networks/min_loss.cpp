@@ -5,22 +5,12 @@
 
 #include "screens.h"
 
+#include "design/formulas.h"
+
 #include <cmath>
 
 namespace padcalc {
 namespace {
-
-void mlp_formulas(WorkingValues& w, bool balanced) {
-    w.a = stored(std::pow(1.0 - double{w.ztwo} / w.zone, 0.5));
-    // The balanced form splits the series arm into a half in each line.
-    w.rone = stored(balanced ? double{w.zone} * w.a / 2.0 : double{w.zone} * w.a);
-    w.rthree = stored(double{w.ztwo} / w.a);
-    // The loss: 20 log10(sqrt(Z1/Z2) + sqrt(Z1/Z2 - 1)).
-    w.b = stored(std::pow(double{w.zone} / w.ztwo, 0.5));
-    w.c = stored(std::pow(double{w.zone} / w.ztwo - 1.0, 0.5));
-    w.N = stored(std::pow(double{w.b} + w.c, 2.0));
-    w.loss = stored(10.0 * std::log10(w.N));
-}
 
 // Why the entries cannot make a pad, or an empty view if they can.
 std::string_view refusal(const WorkingValues& w) {
@@ -46,7 +36,10 @@ void min_loss_screen(Console& con, WorkingValues& w, std::string_view title, boo
         std::string_view why = refusal(w);
         if (why.empty()) {
             right = true;
-            mlp_formulas(w, balanced);
+            MinLossPad pad = min_loss_pad(w.zone, w.ztwo, balanced);
+            w.rone = pad.rone;
+            w.rthree = pad.rthree;
+            w.loss = pad.loss;
             con.write_text(r1_line, w.rone);
             con.write_text(r3_line, w.rthree);
             con.write_text("\nThe minium loss for the network is = %6.3f dB", w.loss);

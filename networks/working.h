@@ -1,9 +1,8 @@
 // The working values that every calculation screen shares, and the texts the
 // screens have in common.
 //
-// Each value is stored in single precision: every formula line works in
-// double precision on the stored values, and its result is rounded to single
-// precision when it is stored, before the next line uses it.
+// The entries and results are stored in single precision, as the formulas
+// (design/formulas.h) take and give them.
 #pragma once
 
 #include <string_view>
@@ -14,24 +13,13 @@ struct WorkingValues {
     float zone = 0; // inward impedance Z1, ohms
     float ztwo = 0; // outward impedance Z2, ohms
     float loss = 0; // loss in dB: entered, or for a minimal loss pad computed
-    float N = 0;    // power ratio
-    float a = 0;    // intermediates, as each network's formulas use them
-    float b = 0;
-    float c = 0;
     float rone = 0; // resistors R1 to R3, ohms
     float rtwo = 0;
     float rthree = 0;
 
-    // Every screen starts from zero; c is always set before it is read.
-    void reset() {
-        float kept = c;
-        *this = WorkingValues{};
-        c = kept;
-    }
+    // Every screen starts from zero.
+    void reset() { *this = WorkingValues{}; }
 };
-
-// Rounds a formula's result to the single precision it is stored in.
-inline float stored(double value) { return static_cast<float>(value); }
 
 inline constexpr std::string_view inward_prompt = "Please enter a value for the inward impedance: ";
 inline constexpr std::string_view outward_prompt =
