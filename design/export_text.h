@@ -1,0 +1,17 @@
+// Text written for other programs to read: simulators' netlists and data files.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace padcalc {
+
+// The shortest text that reads back to the same double.
+std::string exact_number(double value);
+
+// Each line as a comment starting with `marker` ("*", "!"), a line break
+// inside one of them starting a comment line of its own.
+std::string comment_block(const std::vector<std::string>& lines, std::string_view marker);
+
+} // namespace padcalc

@@ -1,0 +1,78 @@
+#include "spice.h"
+
+#include "export_text.h"
+
+#include <cctype>
+
+namespace padcalc {
+namespace {
+
+// The names the subcircuit gives its nodes. The ports come first, in the
+// order of the .subckt line; the common line is `com`, never `gnd` or `0`,
+// which simulators take for the global ground.
+std::string node_name(const Circuit& circuit, int node) {
+    if (!circuit.balanced && node == in_minus)
+        return "com";
+    return circuit.nodes[static_cast<std::size_t>(node)];
+}
+
+std::string port_list(const Circuit& circuit) {
+    if (circuit.balanced)
+        return node_name(circuit, in_plus) + " " + node_name(circuit, in_minus) + " " +
+               node_name(circuit, out_plus) + " " + node_name(circuit, out_minus(circuit));
+    return node_name(circuit, in_plus) + " " + node_name(circuit, out_plus) + " " +
+           node_name(circuit, in_minus);
+}
+
+// A value as a name can hold it: 2.5 is 2P5, 1e-05 is 1EM05.
+std::string name_number(double value) {
+    std::string out;
+    for (char c : exact_number(value)) {
+        if (c == '.')
+            out += 'P';
+        else if (c == '-')
+            out += 'M';
+        else if (std::isalnum(static_cast<unsigned char>(c)))
+            out += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+    return out;
+}
+
+} // namespace
+
+std::string spice_subcircuit(const Circuit& circuit, std::string_view name,
+                             const std::vector<std::string>& comment_lines) {
+    std::string out = comment_block(comment_lines, "*");
+    out += ".subckt " + std::string(name) + " " + port_list(circuit) + "\n";
+    for (const Part& part : circuit.parts)
+        out += part.name + " " + node_name(circuit, part.from) + " " + node_name(circuit, part.to) +
+               " " + exact_number(part.ohms) + "\n";
+    out += ".ends " + std::string(name) + "\n";
+    return out;
+}
+
+bool valid_spice_name(std::string_view name) {
+    auto is_letter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
+    auto is_digit = [](char c) { return c >= '0' && c <= '9'; };
+    if (name.empty() || name.size() > max_spice_name || !is_letter(name.front()))
+        return false;
+    for (char c : name)
+        if (!is_letter(c) && !is_digit(c) && c != '_')
+            return false;
+    return true;
+}
+
+std::string default_spice_name(Network network, double zone, double ztwo, double loss) {
+    const NetworkInfo& about = info(network);
+    std::string name;
+    for (char c : about.id)
+        name += c == '-' ? '_' : static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    name += "_" + name_number(zone);
+    if (!about.equal_impedances)
+        name += "_" + name_number(ztwo);
+    if (!about.min_loss)
+        name += "_" + name_number(loss) + "DB";
+    return name;
+}
+
+} // namespace padcalc

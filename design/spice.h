@@ -1,0 +1,37 @@
+// A pad as a SPICE subcircuit, to drop into a circuit simulation with the
+// exact values the design gave.
+#pragma once
+
+#include "circuit.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace padcalc {
+
+// The subcircuit of the circuit's physical resistors: the comment lines as
+// "*" lines, then `.subckt NAME in out com` for an unbalanced network or
+// `.subckt NAME inp inn outp outn` for a balanced one, a line for each
+// resistor with its value in ohms as the shortest text that reads back to
+// the same double, and `.ends NAME`.
+//
+// The common line of an unbalanced pad is the port `com`, local to the
+// subcircuit: a node named `gnd` would be taken for the global ground by
+// ngspice and other simulators, and the pad could then not be lifted off it.
+std::string spice_subcircuit(const Circuit& circuit, std::string_view name,
+                             const std::vector<std::string>& comment_lines);
+
+// Whether a subcircuit name is safe in every common SPICE: a letter first,
+// then letters, digits and underscores, at most max_spice_name characters.
+// Dots, dollar signs, brackets and the like mean something to one simulator
+// or another, so they are refused.
+constexpr std::size_t max_spice_name = 128;
+bool valid_spice_name(std::string_view name);
+
+// The network and its entries as a name, such as TEE_50_75_10DB: a minimal
+// loss pad has no loss in its name and a bridged Tee one impedance. A point
+// becomes P (2.5 is 2P5), as in resistor codes, so the name stays valid.
+std::string default_spice_name(Network network, double zone, double ztwo, double loss);
+
+} // namespace padcalc
