@@ -1,10 +1,13 @@
 // The command line: one-shot designs and checks, for scripts and notes.
 #pragma once
 
+#include <string_view>
+
 namespace padcalc {
 
 // Runs the command that the arguments name and gives the exit status:
-// 0 done, 1 a design that cannot be built or a failure, 2 a usage error.
-int run_command_line(int argc, char** argv);
+// 0 done, 1 a design that cannot be built or output that could not be
+// written, 2 a usage error. `menu_keys` is the menu's key list, for --help.
+int run_command_line(int argc, char** argv, std::string_view menu_keys);
 
 } // namespace padcalc

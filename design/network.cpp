@@ -149,9 +149,17 @@ std::string why_unbuildable(const Design& d) {
                       "the loss must be greater than %.3f dB for these impedances", d.min_loss);
         return text;
     }
+    if (!why_not_a_network(d).empty())
+        return "the resistors would not all be positive, finite values";
+    return {};
+}
+
+std::string why_not_a_network(const Design& d) {
+    if (!positive_finite(d.zone) || !positive_finite(d.ztwo))
+        return "the impedances must be positive, finite numbers";
     for (double r : d.resistors)
         if (!positive_finite(r))
-            return "the resistors would not all be positive, finite values";
+            return "the resistors must be positive, finite numbers";
     return {};
 }
 

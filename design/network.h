@@ -57,4 +57,8 @@ Design design(Network network, double zone, double ztwo, double loss);
 // Why a design cannot be built, or an empty text if it can.
 std::string why_unbuildable(const Design& d);
 
+// Why given resistors between given impedances make no network (one that
+// is not a positive, finite number), or an empty text if they do.
+std::string why_not_a_network(const Design& d);
+
 } // namespace padcalc

@@ -4,28 +4,40 @@
 
 #include <algorithm>
 #include <iterator>
+#include <string>
 #include <string_view>
 
 namespace padcalc {
 namespace {
 
+// The menu's rows: a key, the network's name, and its screen. The menu line
+// is the key in capitals and the name, and the screen's title is the name.
 // Keys are matched exactly and in lower case only: the capitals that the
 // menu shows are not choices.
 struct Row {
-    int key;
-    void (*screen)(Console&, WorkingValues&);
+    char key;
+    std::string_view name;
+    Screen screen;
 };
 
-constexpr Row screen_rows[] = {
-    {'a', tee_un}, {'b', h_bal}, {'c', pi_un}, {'d', pi_bal}, {'e', mlp_un}, {'f', mlp_bal},
+constexpr Row rows[] = {
+    {'a', "Unbalanced Tee Network", tee_un},        {'b', "Balanced H Network", h_bal},
+    {'c', "Unbalanced Pi Network", pi_un},          {'d', "Balanced Pi Network", pi_bal},
+    {'e', "Minimal Loss Pad (Unbalanced)", mlp_un}, {'f', "Minimal Loss Pad (Balanced)", mlp_bal},
 };
 
-constexpr std::string_view menu_lines[] = {
-    "Please select an option\n\n",       "A - Unbalanced Tee Network\n",
-    "B - Balanced H Network\n",          "C - Unbalanced Pi Network\n",
-    "D - Balanced Pi Network\n",         "E - Minimal Loss Pad (Unbalanced)\n",
-    "F - Minimal Loss Pad (Balanced)\n", "\nQ - Quit Program\n",
-};
+void draw_menu(Console& con) {
+    con.clear_screen();
+    con.write_text("Please select an option\n\n");
+    for (const Row& row : rows) {
+        std::string line(1, static_cast<char>(row.key - 'a' + 'A'));
+        line += " - ";
+        line += row.name;
+        line += '\n';
+        con.write_text(line);
+    }
+    con.write_text("\nQ - Quit Program\n");
+}
 
 } // namespace
 
@@ -46,16 +58,14 @@ void run_menu(Console& con) {
     WorkingValues w;
     int done = 0;
     while (!done) {
-        con.clear_screen();
-        for (auto line : menu_lines)
-            con.write_text(line);
+        draw_menu(con);
         int cmd = con.read_key();
         if (cmd == no_key)
             return;
-        const Row* row = std::find_if(std::begin(screen_rows), std::end(screen_rows),
+        const Row* row = std::find_if(std::begin(rows), std::end(rows),
                                       [cmd](const Row& r) { return r.key == cmd; });
-        if (row != std::end(screen_rows)) {
-            row->screen(con, w);
+        if (row != std::end(rows)) {
+            row->screen(con, w, std::string(row->name) + "\n\n");
         } else if (cmd == 'n') {
             naughty(con);
         } else if (cmd == 'q') {
@@ -71,6 +81,22 @@ void run_menu(Console& con) {
         if (con.keys_ended())
             return;
     }
+}
+
+} // namespace padcalc
+
+namespace padcalc {
+
+std::string menu_keys_help() {
+    std::string text = "Keys, in lower case only (the capitals in the menu are not choices):\n";
+    for (const Row& row : rows) {
+        text += "  ";
+        text += row.key;
+        text += "  ";
+        text += row.name;
+        text += '\n';
+    }
+    return text + "  q  Quit Program\n";
 }
 
 } // namespace padcalc

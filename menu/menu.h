@@ -4,10 +4,15 @@
 
 #include "console/console.h"
 
+#include <string>
+
 namespace padcalc {
 
 // Runs the menu until the user quits or the key path ends.
 void run_menu(Console& con);
+
+// The menu's keys and what each does, for the command line's help.
+std::string menu_keys_help();
 
 // The reply to the key n.
 void naughty(Console& con);

@@ -61,20 +61,20 @@ void fixed_loss_screen(Console& con, WorkingValues& w, std::string_view title, F
 
 } // namespace
 
-void tee_un(Console& con, WorkingValues& w) {
-    fixed_loss_screen(con, w, "Unbalanced Tee Network\n\n", tee_arms);
+void tee_un(Console& con, WorkingValues& w, std::string_view title) {
+    fixed_loss_screen(con, w, title, tee_arms);
 }
 
-void h_bal(Console& con, WorkingValues& w) {
-    fixed_loss_screen(con, w, "Balanced H Network\n\n", h_arms);
+void h_bal(Console& con, WorkingValues& w, std::string_view title) {
+    fixed_loss_screen(con, w, title, h_arms);
 }
 
-void pi_un(Console& con, WorkingValues& w) {
-    fixed_loss_screen(con, w, "Unbalanced Pi Network\n\n", pi_arms);
+void pi_un(Console& con, WorkingValues& w, std::string_view title) {
+    fixed_loss_screen(con, w, title, pi_arms);
 }
 
-void pi_bal(Console& con, WorkingValues& w) {
-    fixed_loss_screen(con, w, "Balanced Pi Network\n\n", pi_bal_arms);
+void pi_bal(Console& con, WorkingValues& w, std::string_view title) {
+    fixed_loss_screen(con, w, title, pi_bal_arms);
 }
 
 } // namespace padcalc

@@ -55,12 +55,12 @@ void min_loss_screen(Console& con, WorkingValues& w, std::string_view title, boo
 
 } // namespace
 
-void mlp_un(Console& con, WorkingValues& w) {
-    min_loss_screen(con, w, "Minimal Loss Pad (Unbalanced)\n\n", false);
+void mlp_un(Console& con, WorkingValues& w, std::string_view title) {
+    min_loss_screen(con, w, title, false);
 }
 
-void mlp_bal(Console& con, WorkingValues& w) {
-    min_loss_screen(con, w, "Minimal Loss Pad (Balanced)\n\n", true);
+void mlp_bal(Console& con, WorkingValues& w, std::string_view title) {
+    min_loss_screen(con, w, title, true);
 }
 
 } // namespace padcalc

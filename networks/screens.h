@@ -5,13 +5,18 @@
 #include "console/console.h"
 #include "working.h"
 
+#include <string_view>
+
 namespace padcalc {
 
-void tee_un(Console& con, WorkingValues& w);  // unbalanced Tee
-void h_bal(Console& con, WorkingValues& w);   // balanced H
-void pi_un(Console& con, WorkingValues& w);   // unbalanced Pi
-void pi_bal(Console& con, WorkingValues& w);  // balanced Pi
-void mlp_un(Console& con, WorkingValues& w);  // minimal loss pad, unbalanced
-void mlp_bal(Console& con, WorkingValues& w); // minimal loss pad, balanced
+// A screen, with the title it shows at the top.
+using Screen = void (*)(Console& con, WorkingValues& w, std::string_view title);
+
+void tee_un(Console& con, WorkingValues& w, std::string_view title); // unbalanced Tee
+void h_bal(Console& con, WorkingValues& w, std::string_view title);  // balanced H
+void pi_un(Console& con, WorkingValues& w, std::string_view title);  // unbalanced Pi
+void pi_bal(Console& con, WorkingValues& w, std::string_view title); // balanced Pi
+void mlp_un(Console& con, WorkingValues& w, std::string_view title); // minimal loss pad, unbalanced
+void mlp_bal(Console& con, WorkingValues& w, std::string_view title); // minimal loss pad, balanced
 
 } // namespace padcalc

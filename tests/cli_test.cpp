@@ -1,0 +1,217 @@
+// The command line end to end: the built program run with arguments and no
+// console, as a script runs it.
+
+#include "process.h"
+
+#include <nlohmann/json.hpp>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+namespace padcalc::testing {
+namespace {
+
+BareRun run_args(std::vector<std::string> args) {
+    BareOptions options;
+    options.args = std::move(args);
+    return run_bare("", options);
+}
+
+// The design commands of every network, with entries each can build.
+const std::vector<std::vector<std::string>> designs = {
+    {"tee", "50", "75", "10"},    {"h", "600", "150", "20"},  {"pi", "50", "75", "10"},
+    {"pi-bal", "75", "50", "10"}, {"min-loss", "600", "150"}, {"min-loss-bal", "600", "150"},
+    {"bridged-tee", "50", "10"},
+};
+
+std::vector<std::string> with(std::vector<std::string> args, const std::string& option) {
+    args.push_back(option);
+    return args;
+}
+
+bool is_ascii(const std::string& text) {
+    for (char ch : text)
+        if (static_cast<unsigned char>(ch) > 0x7f)
+            return false;
+    return true;
+}
+
+TEST(CommandLineDesign, EveryNetworkInTextJsonAndCsv) {
+    setenv("LC_ALL", "C.UTF-8", 1);
+    for (const auto& args : designs) {
+        BareRun text = run_args(args);
+        EXPECT_TRUE(text.exit.exited_with(0)) << args[0] << text.errors;
+        EXPECT_EQ(text.errors, "");
+        EXPECT_NE(text.output.find("R1  "), std::string::npos) << text.output;
+        EXPECT_NE(text.output.find(" Ω\n"), std::string::npos) << text.output;
+        EXPECT_NE(text.output.find("┬"), std::string::npos) << text.output;
+
+        BareRun json = run_args(with(args, "--json"));
+        EXPECT_TRUE(json.exit.exited_with(0)) << args[0];
+        auto parsed = nlohmann::json::parse(json.output);
+        EXPECT_EQ(parsed["network"], args[0]);
+        EXPECT_EQ(parsed["buildable"], true);
+        EXPECT_GT(parsed["resistors"]["R1"].get<double>(), 0);
+        for (const char* key : {"z1", "z2", "loss_db", "min_loss_db"})
+            EXPECT_TRUE(parsed[key].is_number()) << key;
+
+        BareRun csv = run_args(with(args, "--csv"));
+        EXPECT_TRUE(csv.exit.exited_with(0));
+        EXPECT_TRUE(csv.output.starts_with("network,z1,z2,loss_db,min_loss_db,buildable,R1,"))
+            << csv.output;
+        EXPECT_NE(csv.output.find("\n" + args[0] + ","), std::string::npos) << csv.output;
+    }
+    setenv("LC_ALL", "C", 1);
+    for (const auto& args : designs) {
+        BareRun text = run_args(args);
+        EXPECT_TRUE(is_ascii(text.output)) << text.output;
+        EXPECT_NE(text.output.find(" ohm\n"), std::string::npos) << text.output;
+    }
+    unsetenv("LC_ALL");
+}
+
+// The menu prints 3 decimals of the same single-precision values.
+TEST(CommandLineDesign, AgreesWithTheMenuAndTheTables) {
+    BareRun run = run_args({"tee", "600", "600", "10", "--json"});
+    auto tee = nlohmann::json::parse(run.output);
+    EXPECT_NEAR(tee["resistors"]["R1"].get<double>(), 311.696, 0.0005);
+    EXPECT_NEAR(tee["resistors"]["R3"].get<double>(), 421.637, 0.0005);
+    run = run_args({"pi-bal", "75", "75", "10", "--json"});
+    auto pi = nlohmann::json::parse(run.output);
+    EXPECT_NEAR(pi["resistors"]["R1"].get<double>(), 144.371, 0.0005);
+    EXPECT_NEAR(pi["resistors"]["R3"].get<double>(), 53.363, 0.0005);
+    run = run_args({"bridged-tee", "50ohm", "10dB", "--csv"});
+    EXPECT_NE(run.output.find("\nbridged-tee,50,50,10,0,true,50,50,23.12"), std::string::npos)
+        << run.output;
+    run = run_args({"check", "tee", "50", "50", "8.55", "8R55", "141.9", "--json"});
+    EXPECT_TRUE(run.exit.exited_with(0)) << run.errors;
+    auto check = nlohmann::json::parse(run.output);
+    EXPECT_NEAR(check["loss_db"].get<double>(), 3.0, 0.001);
+    EXPECT_NEAR(check["z_in"].get<double>(), 50.0, 0.01);
+    EXPECT_GT(check["return_loss_in_db"].get<double>(), 60);
+    // A perfect match has an infinite return loss, which JSON writes as null.
+    run = run_args({"check", "bridged-tee", "50", "50", "50", "50", "25", "100", "--json"});
+    check = nlohmann::json::parse(run.output);
+    EXPECT_TRUE(check["return_loss_out_db"].is_null()) << run.output;
+    EXPECT_EQ(check["vswr_out"], 1.0);
+}
+
+TEST(CommandLineDesign, SweepGivesADesignForEachLoss) {
+    BareRun run = run_args({"pi", "50", "50", "1:20:0.5", "--json"});
+    EXPECT_TRUE(run.exit.exited_with(0));
+    auto sweep = nlohmann::json::parse(run.output);
+    ASSERT_TRUE(sweep.is_array());
+    ASSERT_EQ(sweep.size(), 39u);
+    EXPECT_EQ(sweep.back()["loss_db"], 20.0);
+    run = run_args({"tee", "50", "75", "1:10:1", "--csv"});
+    // Losses up to 5 dB are below the least loss of 5.719 dB: the sweep goes on.
+    EXPECT_TRUE(run.exit.exited_with(1));
+    EXPECT_EQ(std::count(run.output.begin(), run.output.end(), '\n'), 11);
+    std::size_t unbuildable = 0;
+    for (auto at = run.output.find(",false,"); at != std::string::npos;
+         at = run.output.find(",false,", at + 1))
+        ++unbuildable;
+    EXPECT_EQ(unbuildable, 5u) << run.output;
+    EXPECT_NE(run.errors.find("5.719 dB"), std::string::npos) << run.errors;
+}
+
+TEST(CommandLineDesign, UnbuildableDesignsExitWithOne) {
+    struct Case {
+        std::vector<std::string> args;
+        const char* why;
+    } cases[] = {
+        {{"tee", "50", "75", "3", "--json"}, "5.719 dB"},
+        {{"pi", "50", "50", "0", "--json"}, "0.000 dB"},
+        {{"min-loss", "150", "600", "--json"}, "inward impedance must be greater"},
+        {{"tee", "-50", "75", "10", "--json"}, "positive"},
+        {{"bridged-tee", "0", "10", "--json"}, "positive"},
+        {{"check", "pi", "50", "50", "-1", "50", "50", "--json"}, "positive"},
+    };
+    for (const Case& c : cases) {
+        BareRun run = run_args(c.args);
+        EXPECT_TRUE(run.exit.exited_with(1)) << c.args[0];
+        EXPECT_NE(run.errors.find(c.why), std::string::npos) << run.errors;
+        auto parsed = nlohmann::json::parse(run.output);
+        EXPECT_EQ(parsed["buildable"], false) << run.output;
+    }
+}
+
+// A usage error writes nothing to standard output and names the argument.
+TEST(CommandLineDesign, UsageErrorsExitWithTwo) {
+    struct Case {
+        std::vector<std::string> args;
+        const char* named;
+    } cases[] = {
+        {{"tea", "50", "75", "10"}, "tea"},
+        {{"tee", "50", "75"}, "LOSS"},
+        {{"tee", "50", "75", "10", "11"}, "11"},
+        {{"tee", "5O", "75", "10"}, "5O"},
+        {{"tee", "50", "75", "10x"}, "10x"},
+        {{"tee", "50", "75", "1:10"}, "1:10"},
+        {{"tee", "50", "75", "10", "--bogus"}, "--bogus"},
+        {{"tee", "50", "75", "10", "--json", "--csv"}, "--csv"},
+        {{"min-loss", "600", "150", "10"}, "10"},
+        {{"check", "tee", "50", "50", "10", "10"}, "3 resistors"},
+        {{"check", "bridge", "50", "50", "10", "10"}, "bridge"},
+        {{"check", "pi", "50", "50", "10", "10", "1k1k"}, "1k1k"},
+    };
+    for (const Case& c : cases) {
+        BareRun run = run_args(c.args);
+        EXPECT_TRUE(run.exit.exited_with(2)) << c.args[0] << " " << c.named;
+        EXPECT_EQ(run.output, "") << c.named;
+        EXPECT_NE(run.errors.find(c.named), std::string::npos) << run.errors;
+    }
+    BareRun help = run_args({"pi-bal", "--help"});
+    EXPECT_TRUE(help.exit.exited_with(0));
+    EXPECT_NE(help.output.find("Usage: padcalc pi-bal"), std::string::npos) << help.output;
+}
+
+// The whole text, so that a wrong word is caught too.
+TEST(CommandLineDesign, HelpIsTheWholeText) {
+    const char* const expected =
+        "Usage: padcalc\n"
+        "       padcalc NETWORK Z1 Z2 LOSS [options]   NETWORK: tee, h, pi, pi-bal\n"
+        "       padcalc bridged-tee Z LOSS [options]\n"
+        "       padcalc min-loss Z1 Z2 [options]       also min-loss-bal\n"
+        "       padcalc check NETWORK Z1 Z2 R1 R2 [R3 [R4]] [options]\n"
+        "       padcalc --help | --version\n"
+        "\n"
+        "Computes the resistors of attenuators and impedance-matching pads.\n"
+        "\n"
+        "With no arguments it shows a menu: press a key to choose a network, then\n"
+        "type the impedances in ohms and the loss in dB, each ended with ENTER.\n"
+        "\n"
+        "Keys, in lower case only (the capitals in the menu are not choices):\n"
+        "  a  Unbalanced Tee Network\n"
+        "  b  Balanced H Network\n"
+        "  c  Unbalanced Pi Network\n"
+        "  d  Balanced Pi Network\n"
+        "  e  Minimal Loss Pad (Unbalanced)\n"
+        "  f  Minimal Loss Pad (Balanced)\n"
+        "  q  Quit Program\n"
+        "\n"
+        "With arguments it designs one network and writes its resistors, or checks\n"
+        "a network built from given resistors (R1 R2 R3 for tee, h, pi and pi-bal;\n"
+        "R1 R3 for the minimal loss pads; R1 R2 R3 R4 for bridged-tee) between a\n"
+        "source Z1 and a load Z2. Numbers may be written 50, 1e3, 4k7, 2R2, 2.2M,\n"
+        "100m, 50ohm or 10dB; LOSS may be a sweep FROM:TO:STEP, such as 1:20:0.5.\n"
+        "\n"
+        "Options:\n"
+        "  --help     show this help, or a command's with the command, and exit\n"
+        "  --version  show the version and exit\n"
+        "  --json     write JSON: an object for each design, an array for a sweep\n"
+        "  --csv      write CSV: a header line and a line for each design\n"
+        "  --ascii    write only ASCII, with 'ohm' for the ohm sign\n"
+        "\n"
+        "Exit status: 0 for designs that can be built, 1 when one cannot be built\n"
+        "or the output cannot be written, 2 for a usage error.\n"
+        "See padcalc(1) for the networks, the console and examples.\n";
+    BareRun run = run_args({"--help"});
+    EXPECT_TRUE(run.exit.exited_with(0));
+    EXPECT_EQ(run.errors, "");
+    EXPECT_EQ(run.output, expected);
+}
+
+} // namespace
+} // namespace padcalc::testing
