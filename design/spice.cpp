@@ -2,17 +2,17 @@
 
 #include "export_text.h"
 
+#include <algorithm>
 #include <cctype>
 
 namespace padcalc {
 namespace {
 
-// The names the subcircuit gives its nodes. The ports come first, in the
-// order of the .subckt line; the common line is `com`, never `gnd` or `0`,
-// which simulators take for the global ground.
+// The circuit's names for its nodes, but for an unbalanced pad's common
+// line: never `gnd` or `0`, which simulators take for the global ground.
 std::string node_name(const Circuit& circuit, int node) {
     if (!circuit.balanced && node == in_minus)
-        return "com";
+        return std::string(spice_common_port);
     return circuit.nodes[static_cast<std::size_t>(node)];
 }
 
@@ -42,7 +42,10 @@ std::string name_number(double value) {
 
 std::string spice_subcircuit(const Circuit& circuit, std::string_view name,
                              const std::vector<std::string>& comment_lines) {
-    std::string out = comment_block(comment_lines, "*");
+    // A simulator may take the first line of a file for its title: it is
+    // always a comment.
+    std::string out =
+        comment_lines.empty() ? "* " + std::string(name) + "\n" : comment_block(comment_lines, "*");
     out += ".subckt " + std::string(name) + " " + port_list(circuit) + "\n";
     for (const Part& part : circuit.parts)
         out += part.name + " " + node_name(circuit, part.from) + " " + node_name(circuit, part.to) +
@@ -56,10 +59,8 @@ bool valid_spice_name(std::string_view name) {
     auto is_digit = [](char c) { return c >= '0' && c <= '9'; };
     if (name.empty() || name.size() > max_spice_name || !is_letter(name.front()))
         return false;
-    for (char c : name)
-        if (!is_letter(c) && !is_digit(c) && c != '_')
-            return false;
-    return true;
+    return std::all_of(name.begin(), name.end(),
+                       [&](char c) { return is_letter(c) || is_digit(c) || c == '_'; });
 }
 
 std::string default_spice_name(Network network, double zone, double ztwo, double loss) {

@@ -11,14 +11,19 @@
 namespace padcalc {
 
 // The subcircuit of the circuit's physical resistors: the comment lines as
-// "*" lines, then `.subckt NAME in out com` for an unbalanced network or
-// `.subckt NAME inp inn outp outn` for a balanced one, a line for each
-// resistor with its value in ohms as the shortest text that reads back to
-// the same double, and `.ends NAME`.
+// "*" lines (the name alone when there are none, so that the first line is
+// never taken for a title), then `.subckt NAME in out com` for an unbalanced
+// network or `.subckt NAME inp inn outp outn` for a balanced one, a line for
+// each resistor with its value in ohms as the shortest text that reads back
+// to the same double, and `.ends NAME`. The values must be positive and
+// finite.
 //
 // The common line of an unbalanced pad is the port `com`, local to the
-// subcircuit: a node named `gnd` would be taken for the global ground by
-// ngspice and other simulators, and the pad could then not be lifted off it.
+// subcircuit. A node named `gnd` is taken for the global ground by ngspice
+// (and GND by HSPICE), so a pad whose common line is not at ground, or is
+// driven through a transformer, would be wired wrong.
+inline constexpr std::string_view spice_common_port = "com";
+
 std::string spice_subcircuit(const Circuit& circuit, std::string_view name,
                              const std::vector<std::string>& comment_lines);
 

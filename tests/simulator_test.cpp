@@ -252,6 +252,7 @@ TEST(SpiceSubcircuit, CommentLinesEachStartWithAnAsterisk) {
     Circuit circuit = build_circuit(Network::pi, {1, 2, 3});
     std::string text = spice_subcircuit(circuit, "P", {"Unbalanced Pi", "a\nb", ""});
     EXPECT_EQ(text.substr(0, text.find(".subckt")), "* Unbalanced Pi\n* a\n* b\n*\n");
+    EXPECT_TRUE(spice_subcircuit(circuit, "P", {}).starts_with("* P\n.subckt P "));
 }
 
 TEST(SpiceName, SafeInEveryCommonSpice) {
