@@ -2,6 +2,7 @@
 // SPICE subcircuit run in ngspice between a source of Z1 and a load of Z2,
 // and the Touchstone file read back and checked against the analysis.
 
+#include "design/choose.h"
 #include "design/circuit.h"
 #include "design/spice.h"
 #include "design/touchstone.h"
@@ -14,6 +15,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <unistd.h>
@@ -53,21 +55,16 @@ std::vector<double> ideal_resistors(const Case& c) {
     return design(c.network, c.zone, c.ztwo, c.loss).resistors;
 }
 
-// Each value rounded to the nearest E24 value on a log scale.
-// TODO: take the best E24 build from design/choose.h once it has landed.
+// The best build from single E24 values, as `--series E24` exports it.
 std::vector<double> e24_resistors(const Case& c) {
-    static const double decade[] = {1.0, 1.1, 1.2, 1.3, 1.5, 1.6, 1.8, 2.0, 2.2, 2.4, 2.7, 3.0,
-                                    3.3, 3.6, 3.9, 4.3, 4.7, 5.1, 5.6, 6.2, 6.8, 7.5, 8.2, 9.1};
-    std::vector<double> built;
-    for (double ohms : ideal_resistors(c)) {
-        double scale = std::pow(10.0, std::floor(std::log10(ohms)));
-        double best = 10.0 * scale;
-        for (double value : decade)
-            if (std::fabs(std::log(value * scale / ohms)) < std::fabs(std::log(best / ohms)))
-                best = value * scale;
-        built.push_back(best);
+    std::string why;
+    std::optional<Builds> builds =
+        choose_builds(design(c.network, c.zone, c.ztwo, c.loss), Series::e24, false, why);
+    if (!builds) {
+        ADD_FAILURE() << info(c.network).id << ": " << why;
+        return ideal_resistors(c);
     }
-    return built;
+    return totals(builds->best);
 }
 
 // ---- ngspice in batch mode -------------------------------------------------
