@@ -167,8 +167,7 @@ Build best_build(const Design& d, const Candidates& c) {
             continue;
         std::size_t distinct = distinct_values(c, pick);
         bool first = best_merit == std::numeric_limits<double>::infinity();
-        bool better = first || m < best_merit - tie || distinct < best_distinct ||
-                      (distinct == best_distinct && m < best_merit);
+        bool better = first || m < best_merit - tie || distinct < best_distinct;
         if (better) {
             best = pick;
             best_merit = m;

@@ -101,6 +101,20 @@ TEST(PreferredCandidates, HoldTheNearestSinglesAndPairs) {
     }
 }
 
+TEST(PreferredCandidates, MakeEachTotalThePlainestWay) {
+    // 4.4 is 2.2 + 2.2, and also 1.1 + 3.3 and 2.0 + 2.4; 2.0 is one value, and
+    // 1.0 + 1.0; 0.33 is one value, and 0.15 + 0.18, which rounds a little lower.
+    for (double total : {4.4, 2.0, 0.33}) {
+        std::vector<Choice> found = candidates(preferred_values(Series::e24), total, true);
+        auto at = std::find_if(found.begin(), found.end(), [total](const Choice& c) {
+            return std::fabs(c.ohms - total) < 1e-9;
+        });
+        ASSERT_NE(at, found.end());
+        EXPECT_EQ(at->parts,
+                  (total == 4.4 ? std::vector<double>{2.2, 2.2} : std::vector<double>{total}));
+    }
+}
+
 // A design of each network from its natural entries.
 Design design_of(Network n, double zone, double ztwo, double loss) {
     if (info(n).equal_impedances)
