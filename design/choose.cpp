@@ -1,3 +1,7 @@
+// Choosing preferred values for a design's resistors. All the arithmetic is
+// in double precision: the ideal values (the formulas' single-precision
+// results, widened), the quick model of the search, and the analyses.
+
 #include "choose.h"
 
 #include <algorithm>
@@ -19,9 +23,9 @@ double reflection_merit(const Analysis& a) {
 }
 
 std::vector<double> totals(const std::vector<Choice>& resistors) {
-    std::vector<double> ohms;
-    for (const Choice& c : resistors)
-        ohms.push_back(c.ohms);
+    std::vector<double> ohms(resistors.size());
+    for (std::size_t r = 0; r < resistors.size(); ++r)
+        ohms[r] = resistors[r].ohms;
     return ohms;
 }
 

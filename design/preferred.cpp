@@ -1,3 +1,7 @@
+// The preferred-value tables and the search for a resistor's candidates.
+// Values and totals are doubles; two totals within 1e-12 of each other are
+// taken for one.
+
 #include "preferred.h"
 
 #include <algorithm>
@@ -145,8 +149,8 @@ double farthest_above(const NearestTotals& n) {
 
 // Two in series, met from the larger value of each pair, which lies between
 // half the total and the total: from half the farthest total kept below up
-// to the farthest kept above. Two values near half the ideal value come first,
-// to set those bounds.
+// to the farthest kept above. The value nearest half the ideal value and its
+// partners come first, to set those bounds.
 void offer_series_pairs(const std::vector<double>& values, NearestTotals& n) {
     double half = nearest_value(values, n.ideal / 2);
     offer_partners(values, half, n.ideal - half, Joined::series, n);
