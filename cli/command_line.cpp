@@ -1,12 +1,15 @@
 #include "command_line.h"
 
+#include "design/spice.h"
+#include "design/touchstone.h"
+#include "output.h"
+#include "output_file.h"
 #include "quantity.h"
-#include "report.h"
 
 #include <CLI/CLI.hpp>
-#include <nlohmann/json.hpp>
 
 #include <clocale>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -45,50 +48,28 @@ const char usage_tail[] =
     "100m, 50ohm or 10dB; LOSS may be a sweep FROM:TO:STEP, such as 1:20:0.5.\n"
     "\n"
     "Options:\n"
-    "  --help     show this help, or a command's with the command, and exit\n"
-    "  --version  show the version and exit\n"
-    "  --json     write JSON: an object for each design, an array for a sweep\n"
-    "  --csv      write CSV: a header line and a line for each design\n"
-    "  --ascii    write only ASCII, with 'ohm' for the ohm sign\n"
+    "  --help              show this help, or a command's with the command, and exit\n"
+    "  --version           show the version and exit\n"
+    "  --json              write JSON: an object for each design, an array for a sweep\n"
+    "  --csv               write CSV: a header line and a line for each design\n"
+    "  --ascii             write only ASCII, with 'ohm' for the ohm sign\n"
+    "  --series E3..E192   build from preferred values: nearest, and the best together\n"
+    "  --pairs             let a resistor be two preferred values in series or parallel\n"
+    "  --tolerance PERCENT the builds' loss and return losses over the resistors' tolerance\n"
+    "  --power P           the power in each resistor, P available from the source\n"
+    "                      (1W, 250mW, 30dBm), fed from either side\n"
+    "  --rating R          name each resistor that would dissipate more than R\n"
+    "  --spice             write a SPICE subcircuit in place of the table\n"
+    "  --name NAME         the subcircuit's name\n"
+    "  --nearest           export the nearest build rather than the best\n"
+    "  --touchstone FILE   write the S-parameters to a Touchstone 2.0 file (- for\n"
+    "                      standard output)\n"
+    "  --freq START:STOP:POINTS  its frequencies (1MHz:1GHz:11, on a log scale)\n"
     "\n"
-    "Exit status: 0 for designs that can be built, 1 when one cannot be built\n"
-    "or the output cannot be written, 2 for a usage error.\n"
+    "Exit status: 0 for designs that can be built, 1 when one cannot be built,\n"
+    "a resistor is over its rating, or output cannot be written; 2 for a usage\n"
+    "error.\n"
     "See padcalc(1) for the networks, the console and examples.\n";
-
-enum class Format { text, json, csv };
-
-// Standard output, in blocks; a write that fails is remembered, so that lost
-// output never passes for success.
-class Output {
-  public:
-    void write(std::string_view text) {
-        buffer_ += text;
-        if (buffer_.size() >= 64 * 1024)
-            flush();
-    }
-    bool flush() {
-        if (!buffer_.empty() &&
-            std::fwrite(buffer_.data(), 1, buffer_.size(), stdout) != buffer_.size())
-            failed_ = true;
-        buffer_.clear();
-        if (std::fflush(stdout) != 0)
-            failed_ = true;
-        return !failed_;
-    }
-
-  private:
-    std::string buffer_;
-    bool failed_ = false;
-};
-
-// Finishes a run: the output must have reached its destination.
-int finish(Output& out, int status) {
-    if (!out.flush()) {
-        std::perror("padcalc: write error");
-        return 1;
-    }
-    return status;
-}
 
 int show(std::string_view text) {
     Output out;
@@ -113,9 +94,9 @@ bool locale_is_utf8() {
 #endif
 }
 
-struct Settings {
-    Format format = Format::text;
-    bool ascii = false;
+// The options' texts as typed, read into Settings once parsing is done.
+struct OptionTexts {
+    std::string series, tolerance, power, rating, freq = "1MHz:1GHz:11";
 };
 
 void add_output_options(CLI::App& app, Settings& s) {
@@ -124,47 +105,35 @@ void add_output_options(CLI::App& app, Settings& s) {
     auto* csv = app.add_flag_callback(
         "--csv", [&s] { s.format = Format::csv; }, "write CSV");
     json->excludes(csv);
-    app.add_flag("--ascii", s.ascii, "write only ASCII");
+    app.add_flag("--ascii", s.ascii, "write only ASCII, with 'ohm' for the ohm sign");
 }
 
-// Writes each result in the chosen format; a sweep's JSON is one array.
-class Writer {
-  public:
-    Writer(Settings s, bool sweep) : s_(s), sweep_(sweep) {}
+void add_power_options(CLI::App& app, OptionTexts& t) {
+    auto* power =
+        app.add_option("--power", t.power, "the power available from the source: 1W, 250mW, 30dBm");
+    app.add_option("--rating", t.rating, "name each resistor that would dissipate more")
+        ->needs(power);
+}
 
-    void add(const Result& r) {
-        switch (s_.format) {
-        case Format::text:
-            out_.write(count_ ? "\n" : "");
-            out_.write(text_report(r, s_.ascii));
-            break;
-        case Format::json:
-            out_.write(!sweep_ ? "" : count_ ? ",\n" : "[\n");
-            out_.write(json_report(r).dump(2));
-            out_.write(sweep_ ? "" : "\n");
-            break;
-        case Format::csv:
-            out_.write(count_ ? "" : csv_header(r));
-            out_.write(csv_row(r));
-            break;
-        }
-        ++count_;
-    }
+void add_design_options(CLI::App& app, Settings& s, OptionTexts& t) {
+    add_output_options(app, s);
+    auto* series = app.add_option("--series", t.series, "preferred values: E3 to E192");
+    app.add_flag("--pairs", s.pairs, "a resistor may be two preferred values")->needs(series);
+    app.add_option("--tolerance", t.tolerance, "the resistors' tolerance in percent")
+        ->needs(series);
+    add_power_options(app, t);
+    auto* spice = app.add_flag_callback(
+        "--spice", [&s] { s.format = Format::spice; },
+        "write a SPICE subcircuit in place of the table");
+    spice->excludes(app.get_option("--json"))->excludes(app.get_option("--csv"));
+    app.add_option("--name", s.spice_name, "the subcircuit's name")->needs(spice);
+    app.add_flag("--nearest", s.nearest, "export the nearest build rather than the best")
+        ->needs(series);
+    app.add_option("--touchstone", s.touchstone, "write S-parameters to a Touchstone file");
+    app.add_option("--freq", t.freq, "the Touchstone file's START:STOP:POINTS");
+}
 
-    int finish(int status) {
-        if (s_.format == Format::json && sweep_)
-            out_.write(count_ ? "\n]\n" : "[]\n");
-        return padcalc::finish(out_, status);
-    }
-
-  private:
-    Settings s_;
-    bool sweep_;
-    long count_ = 0;
-    Output out_;
-};
-
-// Reads a positional number, or says which argument could not be read.
+// Reads a number, or says which argument could not be read.
 bool read_number(std::optional<double> (*parse)(std::string_view), const std::string& text,
                  std::string_view name, double& value, std::string& error) {
     std::optional<double> parsed = parse(text);
@@ -176,10 +145,57 @@ bool read_number(std::optional<double> (*parse)(std::string_view), const std::st
     return true;
 }
 
-void say_unbuildable(const Design& d) {
-    std::string why = why_unbuildable(d);
-    std::fprintf(stderr, "padcalc: %s: cannot be built: %s\n",
-                 std::string(info(d.network).id).c_str(), why.c_str());
+bool read_frequencies(const std::string& text, Settings& s, std::string& error) {
+    std::size_t first = text.find(':');
+    std::size_t second = first == std::string::npos ? first : text.find(':', first + 1);
+    double start = 0, stop = 0, points = 0;
+    error = "cannot read --freq '" + text + "': START:STOP:POINTS, such as 1MHz:1GHz:11";
+    if (second == std::string::npos ||
+        !read_number(parse_hertz, text.substr(0, first), "--freq", start, error) ||
+        !read_number(parse_hertz, text.substr(first + 1, second - first - 1), "--freq", stop,
+                     error) ||
+        !read_number(parse_percent, text.substr(second + 1), "--freq", points, error))
+        return false;
+    if (!(start > 0) || !(stop >= start) || !std::isfinite(stop) || !(points >= 1) ||
+        points > 100000 || points != std::floor(points))
+        return false;
+    s.frequencies = log_frequencies(start, stop, static_cast<int>(points));
+    return true;
+}
+
+// Reads the options' values; a value that cannot be read is a usage error.
+bool read_options(const OptionTexts& t, Settings& s, std::string& error) {
+    auto optional_number = [&error](std::optional<double> (*parse)(std::string_view),
+                                    const std::string& text, std::string_view name,
+                                    std::optional<double>& value, bool positive) {
+        double v = 0;
+        if (text.empty())
+            return true;
+        if (!read_number(parse, text, name, v, error) || !std::isfinite(v) || v < 0 ||
+            (positive && v == 0)) {
+            error = "cannot read " + std::string(name) + " '" + text + "'";
+            return false;
+        }
+        value = v;
+        return true;
+    };
+    if (!t.series.empty()) {
+        s.series = find_series(t.series);
+        if (!s.series) {
+            error = "unknown --series '" + t.series + "': E3, E6, E12, E24, E48, E96 or E192";
+            return false;
+        }
+    }
+    if (!s.spice_name.empty() && !valid_spice_name(s.spice_name)) {
+        error = "--name '" + s.spice_name +
+                "' is not a SPICE name: a letter, then letters, "
+                "digits and underscores";
+        return false;
+    }
+    return optional_number(parse_percent, t.tolerance, "--tolerance", s.tolerance, false) &&
+           optional_number(parse_watts, t.power, "--power", s.power, true) &&
+           optional_number(parse_watts, t.rating, "--rating", s.rating, true) &&
+           (s.touchstone.empty() || read_frequencies(t.freq, s, error));
 }
 
 // Parses with CLI11; on help or a usage error gives the exit status to end with.
@@ -193,6 +209,58 @@ std::optional<int> parse(CLI::App& app, std::string_view command, int argc, char
     }
     return std::nullopt;
 }
+
+void say(std::string_view command, const std::string& problem) {
+    std::fprintf(stderr, "padcalc: %.*s: %s\n", static_cast<int>(command.size()), command.data(),
+                 problem.c_str());
+}
+
+// Works out each design and writes it; the status is 1 if any could not be
+// built or had a problem.
+class Run {
+  public:
+    Run(std::string_view command, const Settings& s, bool sweep)
+        : command_(command), s_(s), writer_(s, sweep) {}
+
+    void add(const Design& d, std::optional<Analysis> analysis = std::nullopt) {
+        std::vector<std::string> problems;
+        Result r = evaluate(d, s_, problems);
+        r.analysis = analysis;
+        if (!d.buildable)
+            problems.insert(problems.begin(),
+                            "cannot be built: " +
+                                (analysis ? why_not_a_network(d) : why_unbuildable(d)));
+        for (const std::string& problem : problems)
+            say(command_, problem);
+        status_ = problems.empty() ? status_ : 1;
+        if (!s_.touchstone.empty())
+            write_touchstone(r);
+        // The Touchstone file on standard output takes the report's place.
+        if (s_.touchstone != "-" && (s_.format != Format::spice || d.buildable))
+            writer_.add(r);
+    }
+
+    int finish() { return writer_.finish(status_); }
+
+  private:
+    void write_touchstone(const Result& r) {
+        const Design& d = r.design;
+        Analysis a = analyse(d.network, exported_resistors(r, s_), d.zone, d.ztwo);
+        std::vector<std::string> header = {"padcalc: " + std::string(info(d.network).title) +
+                                           " pad, " + exported_values(r, s_)};
+        std::string why = write_file_replacing(
+            s_.touchstone, touchstone(a, d.zone, d.ztwo, s_.frequencies, header));
+        if (!why.empty()) {
+            say(command_, "cannot write the Touchstone file: " + why);
+            status_ = 1;
+        }
+    }
+
+    std::string_view command_;
+    const Settings& s_;
+    Writer writer_;
+    int status_ = 0;
+};
 
 int run_design(const NetworkInfo& n, int argc, char** argv) {
     std::string command(n.id);
@@ -208,7 +276,8 @@ int run_design(const NetworkInfo& n, int argc, char** argv) {
     if (!n.min_loss)
         app.add_option("LOSS", loss_text, "the loss in dB, or a sweep FROM:TO:STEP")->required();
     Settings s;
-    add_output_options(app, s);
+    OptionTexts t;
+    add_design_options(app, s, t);
     if (auto status = parse(app, command, argc, argv))
         return *status;
 
@@ -220,22 +289,23 @@ int run_design(const NetworkInfo& n, int argc, char** argv) {
         return usage_error(command, error);
     if (!losses)
         return usage_error(command, "cannot read LOSS '" + loss_text + "'");
+    if (!read_options(t, s, error))
+        return usage_error(command, error);
+    if (losses->count > 1 && !s.touchstone.empty())
+        return usage_error(command,
+                           "--touchstone takes one loss, not the sweep '" + loss_text + "'");
+    if (s.touchstone == "-" && s.format != Format::text)
+        return usage_error(command, "--touchstone - writes to standard output, in place of "
+                                    "--json, --csv or --spice");
     if (n.equal_impedances)
         ztwo = zone;
-    if (!locale_is_utf8())
-        s.ascii = true;
+    // Only the text has characters beyond ASCII: the locale is not looked up for the rest.
+    s.ascii = s.ascii || (s.format == Format::text && !locale_is_utf8());
 
-    Writer writer(s, losses->count > 1);
-    int status = 0;
-    for (long i = 0; i < losses->count; ++i) {
-        Result r{design(n.network, zone, ztwo, losses->at(i)), std::nullopt};
-        if (!r.design.buildable) {
-            say_unbuildable(r.design);
-            status = 1;
-        }
-        writer.add(r);
-    }
-    return writer.finish(status);
+    Run run(command, s, losses->count > 1);
+    for (long i = 0; i < losses->count; ++i)
+        run.add(design(n.network, zone, ztwo, losses->at(i)));
+    return run.finish();
 }
 
 int run_check(int argc, char** argv) {
@@ -252,7 +322,9 @@ int run_check(int argc, char** argv) {
     app.add_option("Z2", z2_text, "the load impedance, in ohms")->required();
     app.add_option("R", resistor_texts, "the resistors, in the network's order")->required();
     Settings s;
+    OptionTexts t;
     add_output_options(app, s);
+    add_power_options(app, t);
     if (auto status = parse(app, "check", argc, argv))
         return *status;
 
@@ -275,18 +347,17 @@ int run_check(int argc, char** argv) {
                          error))
             return usage_error("check", "check: " + error);
     }
-    if (!locale_is_utf8())
-        s.ascii = true;
+    if (!read_options(t, s, error))
+        return usage_error("check", "check: " + error);
+    // Only the text has characters beyond ASCII: the locale is not looked up for the rest.
+    s.ascii = s.ascii || (s.format == Format::text && !locale_is_utf8());
     d.min_loss = least_loss(d.zone, d.ztwo);
-    std::string why = why_not_a_network(d);
-    d.buildable = why.empty();
-    Result r{d, analyse(d.network, d.resistors, d.zone, d.ztwo)};
-    r.design.loss = r.analysis->loss;
-    if (!why.empty())
-        std::fprintf(stderr, "padcalc: check: %s\n", why.c_str());
-    Writer writer(s, false);
-    writer.add(r);
-    return writer.finish(why.empty() ? 0 : 1);
+    d.buildable = why_not_a_network(d).empty();
+    Analysis a = analyse(d.network, d.resistors, d.zone, d.ztwo);
+    d.loss = a.loss;
+    Run run("check", s, false);
+    run.add(d, a);
+    return run.finish();
 }
 
 } // namespace

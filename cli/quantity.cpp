@@ -145,6 +145,16 @@ std::optional<double> parse_watts(std::string_view text) {
     return *value * multiplier;
 }
 
+std::optional<double> parse_hertz(std::string_view text) {
+    std::optional<double> value = take_number(text);
+    if (!value)
+        return std::nullopt;
+    double multiplier = take_prefix(text);
+    if (!is_one_of(text, {"", "Hz", "hz"}))
+        return std::nullopt;
+    return *value * multiplier;
+}
+
 std::optional<double> parse_percent(std::string_view text) {
     std::optional<double> value = take_number(text);
     if (!value || !is_one_of(text, {"", "%"}))

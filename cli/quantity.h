@@ -19,6 +19,9 @@ std::optional<double> parse_decibels(std::string_view text);
 // Power in watts: a number with a prefix and "W" (1W, 250mW), or in dBm.
 std::optional<double> parse_watts(std::string_view text);
 
+// A frequency in hertz: a number with a prefix and an optional "Hz" (1M, 1MHz).
+std::optional<double> parse_hertz(std::string_view text);
+
 // A percentage: a number with an optional "%".
 std::optional<double> parse_percent(std::string_view text);
 

@@ -2,6 +2,7 @@
 
 #include "report.h"
 
+#include "design/export_text.h"
 #include "drawing.h"
 
 #include <charconv>
@@ -12,6 +13,8 @@ namespace padcalc {
 namespace {
 
 std::string_view ohm_sign(bool ascii) { return ascii ? "ohm" : "Ω"; }
+
+std::string ohms(double value, bool ascii) { return engineering(value, ohm_sign(ascii), ascii); }
 
 // A figure in a fixed number of decimals, with nan and inf as such.
 std::string fixed(double value, int decimals) {
@@ -30,11 +33,11 @@ std::string entries(const Result& r, bool ascii) {
     std::string ohm(ohm_sign(ascii));
     std::string text(n.title);
     if (n.equal_impedances)
-        text += ", " + exact(d.zone) + " " + ohm;
+        text += ", " + exact_number(d.zone) + " " + ohm;
     else
-        text += ", " + exact(d.zone) + " " + ohm + " to " + exact(d.ztwo) + " " + ohm;
+        text += ", " + exact_number(d.zone) + " " + ohm + " to " + exact_number(d.ztwo) + " " + ohm;
     if (!n.min_loss && !r.analysis)
-        text += ", loss " + exact(d.loss) + " dB";
+        text += ", loss " + exact_number(d.loss) + " dB";
     text += "\nLeast loss for these impedances: " + fixed(d.min_loss, 3) + " dB\n";
     return text;
 }
@@ -44,10 +47,9 @@ std::string resistor_table(const Result& r, bool ascii) {
     std::string text;
     for (std::size_t i = 0; i < n.resistors.size(); ++i) {
         char line[160];
-        std::snprintf(line, sizeof line, "%-4s%-36s%12s\n",
-                      std::string(n.resistors[i].name).c_str(),
-                      std::string(n.resistors[i].role).c_str(),
-                      engineering_ohms(r.design.resistors[i], ascii).c_str());
+        std::snprintf(
+            line, sizeof line, "%-4s%-36s%12s\n", std::string(n.resistors[i].name).c_str(),
+            std::string(n.resistors[i].role).c_str(), ohms(r.design.resistors[i], ascii).c_str());
         text += line;
     }
     return text;
@@ -55,7 +57,7 @@ std::string resistor_table(const Result& r, bool ascii) {
 
 std::string port_figures(std::string_view port, double z, double return_loss, double vswr,
                          bool ascii) {
-    return std::string(port) + " impedance " + engineering_ohms(z, ascii) + ", return loss " +
+    return std::string(port) + " impedance " + ohms(z, ascii) + ", return loss " +
            fixed(return_loss, 2) + " dB, VSWR " + fixed(vswr, 4) + "\n";
 }
 
@@ -65,33 +67,70 @@ std::string analysis_figures(const Analysis& a, bool ascii) {
            port_figures("Output", a.z_out, a.return_loss_out, a.vswr_out, ascii);
 }
 
-} // namespace
-
-std::string exact(double value) {
-    char text[64];
-    auto result = std::to_chars(text, text + sizeof text, value);
-    return std::string(text, result.ptr);
+std::string parts_text(const Choice& c, bool ascii) {
+    if (c.joined == Joined::single)
+        return "";
+    std::string join = c.joined == Joined::series ? " + " : " || ";
+    return "  (" + ohms(c.parts[0], ascii) + join + ohms(c.parts[1], ascii) + ")";
 }
 
-std::string engineering_ohms(double ohms, bool ascii) {
-    std::string unit(ohm_sign(ascii));
-    if (!std::isfinite(ohms) || ohms == 0)
-        return fixed(ohms, 3) + " " + unit;
+std::string build_text(const Result& r, std::string_view which, const BuildResult& b, bool ascii) {
+    const NetworkInfo& n = info(r.design.network);
+    std::string text = "\n" + std::string(which) + " " + std::string(series_name(*r.series)) +
+                       " build, merit " + fixed(b.build.merit, 3) + "\n";
+    for (std::size_t i = 0; i < n.resistors.size(); ++i) {
+        const Choice& c = b.build.resistors[i];
+        char line[160];
+        std::snprintf(line, sizeof line, "%-4s%-36s%12s", std::string(n.resistors[i].name).c_str(),
+                      std::string(n.resistors[i].role).c_str(), ohms(c.ohms, ascii).c_str());
+        text += line + parts_text(c, ascii) + "\n";
+    }
+    text += analysis_figures(b.build.analysis, ascii);
+    if (const auto& t = b.tolerance)
+        text += "With " + exact_number(t->percent) + "% tolerance: loss " + fixed(t->loss_low, 4) +
+                " to " + fixed(t->loss_high, 4) + " dB, worst return loss " +
+                fixed(t->worst_return_loss_in, 2) + " dB in, " +
+                fixed(t->worst_return_loss_out, 2) + " dB out\n";
+    return text;
+}
+
+std::string power_text(std::string_view which, const Power& p, bool ascii) {
+    std::string text = "\nPower in the " + std::string(which) + ", " +
+                       engineering(p.available, "W", ascii) +
+                       " available from the source\n          fed inward   fed outward\n";
+    auto row = [&text, ascii](const std::string& name, double in, double out, bool over) {
+        char line[160];
+        std::snprintf(line, sizeof line, "%-6s%14s%14s%s\n", name.c_str(),
+                      engineering(in, "W", ascii).c_str(), engineering(out, "W", ascii).c_str(),
+                      over ? "  over its rating" : "");
+        text += line;
+    };
+    for (std::size_t i = 0; i < p.parts.size(); ++i)
+        row(p.parts[i], p.inward.parts[i], p.outward.parts[i], p.over_rating(i));
+    row("load", p.inward.load, p.outward.load, false);
+    return text;
+}
+
+} // namespace
+
+std::string engineering(double value, std::string_view unit, bool ascii) {
+    if (!std::isfinite(value) || value == 0)
+        return fixed(value, 3) + " " + std::string(unit);
     static constexpr const char* prefixes[] = {"p", "n", "µ", "m", "", "k", "M", "G"};
-    auto power = static_cast<int>(std::floor(std::log10(std::fabs(ohms)) / 3.0));
+    auto power = static_cast<int>(std::floor(std::log10(std::fabs(value)) / 3.0));
     power = std::max(-4, std::min(3, power));
-    double scaled = ohms / std::pow(1000.0, power);
+    double scaled = value / std::pow(1000.0, power);
     // Four significant figures; a value that rounds up to 1000 takes the next prefix.
     int whole_digits = std::fabs(scaled) >= 100 ? 3 : std::fabs(scaled) >= 10 ? 2 : 1;
     std::string digits = fixed(scaled, 4 - whole_digits);
     if (std::fabs(std::stod(digits)) >= 1000 && power < 3) {
         ++power;
-        digits = fixed(ohms / std::pow(1000.0, power), 3);
+        digits = fixed(value / std::pow(1000.0, power), 3);
     }
     std::string prefix = prefixes[power + 4];
     if (ascii && prefix == "µ")
         prefix = "u";
-    return digits + " " + prefix + unit;
+    return digits + " " + prefix + std::string(unit);
 }
 
 std::string text_report(const Result& r, bool ascii) {
@@ -101,6 +140,15 @@ std::string text_report(const Result& r, bool ascii) {
         text += "Loss of the pad: " + fixed(r.design.loss, 3) + " dB\n";
     if (r.analysis)
         text += "\n" + analysis_figures(*r.analysis, ascii);
+    if (r.power)
+        text += power_text(r.analysis ? "resistors" : "ideal design", *r.power, ascii);
+    for (auto [which, b] : {std::pair{"Nearest", &r.nearest}, {"Best", &r.best}}) {
+        if (!*b)
+            continue;
+        text += build_text(r, which, **b, ascii);
+        if ((*b)->power)
+            text += power_text("build", *(*b)->power, ascii);
+    }
     return text;
 }
 

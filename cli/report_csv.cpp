@@ -3,6 +3,8 @@
 
 #include "report.h"
 
+#include "design/export_text.h"
+
 #include <cmath>
 
 namespace padcalc {
@@ -14,21 +16,42 @@ constexpr const char* check_columns =
 void add_figure(std::string& line, double value) {
     line += ',';
     if (std::isfinite(value))
-        line += exact(value);
+        line += exact_number(value);
+}
+
+// A build's columns: its resistors' totals, loss and merit, named after it.
+std::string build_columns(const Result& first, std::string_view which) {
+    std::string line;
+    for (const ResistorRole& resistor : info(first.design.network).resistors)
+        line += "," + std::string(which) + "_" + std::string(resistor.name);
+    return line + "," + std::string(which) + "_loss_db," + std::string(which) + "_merit";
+}
+
+void add_build(std::string& line, const Result& r, const std::optional<BuildResult>& b) {
+    if (!b) { // a design that cannot be built has no build
+        line += std::string(info(r.design.network).resistors.size() + 2, ',');
+        return;
+    }
+    for (const Choice& c : b->build.resistors)
+        add_figure(line, c.ohms);
+    add_figure(line, b->build.analysis.loss);
+    add_figure(line, b->build.merit);
 }
 
 } // namespace
 
-std::string csv_header(const Result& first) {
+std::string csv_header(const Result& first, bool builds) {
     std::string line = "network,z1,z2,loss_db,min_loss_db,buildable";
     for (const ResistorRole& resistor : info(first.design.network).resistors)
         line += "," + std::string(resistor.name);
     if (first.analysis)
         line += check_columns;
+    if (builds)
+        line += build_columns(first, "nearest") + build_columns(first, "best");
     return line + "\n";
 }
 
-std::string csv_row(const Result& r) {
+std::string csv_row(const Result& r, bool builds) {
     const Design& d = r.design;
     std::string line(info(d.network).id);
     add_figure(line, d.zone);
@@ -42,6 +65,10 @@ std::string csv_row(const Result& r) {
         for (double figure :
              {a->z_in, a->z_out, a->return_loss_in, a->return_loss_out, a->vswr_in, a->vswr_out})
             add_figure(line, figure);
+    }
+    if (builds) {
+        add_build(line, r, r.nearest);
+        add_build(line, r, r.best);
     }
     return line + "\n";
 }

@@ -1,0 +1,75 @@
+// The command line as scripts call it: whole processes, each run with its
+// output to /dev/null. A one-shot design should cost little more than the
+// bare start of the program (--version), and a long sweep should stream.
+//
+//   ./build-bench/bench/command_bench
+//
+// Compare each command's time with Version's: the JSON design should be at
+// most 1.2 times it, and the E192 build with pairs at most 2 times.
+
+#include <benchmark/benchmark.h>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// Runs the program once with these arguments, waiting for it to end.
+void run(const std::vector<std::string>& args, benchmark::State& state) {
+    std::vector<char*> argv;
+    std::string program = PADCALC_PATH;
+    argv.push_back(program.data());
+    std::vector<std::string> copy = args;
+    for (std::string& arg : copy)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    pid_t pid = 0;
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
+        state.SkipWithError("cannot start the program");
+        return;
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    int status = 0;
+    waitpid(pid, &status, 0);
+}
+
+void Version(benchmark::State& state) {
+    for (auto _ : state)
+        run({"--version"}, state);
+}
+
+void TeeJson(benchmark::State& state) {
+    for (auto _ : state)
+        run({"tee", "50", "50", "10", "--json"}, state);
+}
+
+void TeeE192PairsTolerancePower(benchmark::State& state) {
+    for (auto _ : state)
+        run({"tee", "50", "75", "10", "--series", "E192", "--pairs", "--tolerance", "1", "--power",
+             "1W"},
+            state);
+}
+
+// 100,000 losses in one sweep, written as CSV.
+void SweepCsv(benchmark::State& state) {
+    for (auto _ : state)
+        run({"tee", "50", "50", "0.001:100:0.001", "--csv"}, state);
+    state.SetItemsProcessed(state.iterations() * 100000);
+}
+
+BENCHMARK(Version)->Unit(benchmark::kMicrosecond)->MinTime(1.0);
+BENCHMARK(TeeJson)->Unit(benchmark::kMicrosecond)->MinTime(1.0);
+BENCHMARK(TeeE192PairsTolerancePower)->Unit(benchmark::kMicrosecond)->MinTime(1.0);
+BENCHMARK(SweepCsv)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+
+} // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,62 @@
+#include "output.h"
+
+#include <nlohmann/json.hpp>
+
+#include <cstdio>
+
+namespace padcalc {
+
+void Output::write(std::string_view text) {
+    buffer_ += text;
+    if (buffer_.size() >= 64 * 1024)
+        flush();
+}
+
+bool Output::flush() {
+    if (!buffer_.empty() &&
+        std::fwrite(buffer_.data(), 1, buffer_.size(), stdout) != buffer_.size())
+        failed_ = true;
+    buffer_.clear();
+    if (std::fflush(stdout) != 0)
+        failed_ = true;
+    return !failed_;
+}
+
+int finish(Output& out, int status) {
+    if (!out.flush()) {
+        std::perror("padcalc: write error");
+        return 1;
+    }
+    return status;
+}
+
+void Writer::add(const Result& r) {
+    switch (s_.format) {
+    case Format::text:
+        out_.write(count_ ? "\n" : "");
+        out_.write(text_report(r, s_.ascii));
+        break;
+    case Format::json:
+        out_.write(!sweep_ ? "" : count_ ? ",\n" : "[\n");
+        out_.write(json_report(r).dump(2));
+        out_.write(sweep_ ? "" : "\n");
+        break;
+    case Format::csv:
+        out_.write(count_ ? "" : csv_header(r, s_.series.has_value()));
+        out_.write(csv_row(r, s_.series.has_value()));
+        break;
+    case Format::spice:
+        out_.write(count_ ? "\n" : "");
+        out_.write(spice_report(r, s_, sweep_ ? count_ + 1 : 0));
+        break;
+    }
+    ++count_;
+}
+
+int Writer::finish(int status) {
+    if (s_.format == Format::json && sweep_)
+        out_.write(count_ ? "\n]\n" : "[]\n");
+    return padcalc::finish(out_, status);
+}
+
+} // namespace padcalc

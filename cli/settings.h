@@ -1,0 +1,28 @@
+// What the command line was asked for, besides the network and its entries.
+#pragma once
+
+#include "design/preferred.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace padcalc {
+
+enum class Format { text, json, csv, spice };
+
+struct Settings {
+    Format format = Format::text;
+    bool ascii = false;              // plain ASCII text, with "ohm" for the ohm sign
+    std::optional<Series> series;    // build from preferred values of this series
+    bool pairs = false;              // a resistor may be two preferred values
+    bool nearest = false;            // export the nearest build, not the best
+    std::optional<double> tolerance; // percent, for the builds' spread
+    std::optional<double> power;     // watts available from the source
+    std::optional<double> rating;    // watts each resistor may dissipate
+    std::string spice_name;          // the subcircuit's name, if given
+    std::string touchstone;          // the file to write S-parameters to, if any
+    std::vector<double> frequencies; // the Touchstone file's, in Hz
+};
+
+} // namespace padcalc
