@@ -7,7 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <sys/stat.h>
 
 namespace padcalc::testing {
 namespace {
@@ -224,6 +227,141 @@ TEST(CommandLineDesign, HelpIsTheWholeText) {
     EXPECT_TRUE(run.exit.exited_with(0));
     EXPECT_EQ(run.errors, "");
     EXPECT_EQ(run.output, expected);
+}
+
+TEST(CommandLineBuild, PreferredValuesToleranceAndPowerInJson) {
+    BareRun run = run_args({"h", "50", "75", "10", "--series", "E24", "--pairs", "--tolerance", "1",
+                            "--power", "30dBm", "--json"});
+    ASSERT_TRUE(run.exit.exited_with(0)) << run.errors;
+    auto out = nlohmann::json::parse(run.output);
+    auto build = out["build"];
+    EXPECT_EQ(build["series"], "E24");
+    EXPECT_LE(build["best"]["merit"].get<double>(), build["nearest"]["merit"].get<double>());
+    for (const char* which : {"nearest", "best"}) {
+        auto b = build[which];
+        for (const char* key :
+             {"loss_db", "z_in", "z_out", "return_loss_in_db", "return_loss_out_db", "merit"})
+            EXPECT_TRUE(b[key].is_number()) << which << " " << key;
+        for (auto& [name, resistor] : b["resistors"].items()) {
+            double total = 0;
+            for (double part : resistor["parts"])
+                total += resistor["joined"] == "parallel" ? 1 / part : part;
+            if (resistor["joined"] == "parallel")
+                total = 1 / total;
+            EXPECT_NEAR(total, resistor["ohms"].get<double>(), 1e-9 * total) << name;
+        }
+        auto loss = b["tolerance"]["loss_db"];
+        EXPECT_LE(loss[0].get<double>(), b["loss_db"].get<double>());
+        EXPECT_GE(loss[1].get<double>(), b["loss_db"].get<double>());
+        EXPECT_EQ(b["power"]["available_w"], 1.0);
+    }
+    // The H's series arms are two resistors each, one in each line.
+    auto fed = out["power"]["fed_inward"];
+    double total = 0;
+    for (const char* part : {"R1A", "R1B", "R2A", "R2B", "R3", "load"})
+        total += fed[part].get<double>();
+    EXPECT_NEAR(total, 1.0, 1e-6) << fed; // matched: all the available power goes in
+    EXPECT_NEAR(fed["R1A"].get<double>(), fed["R1B"].get<double>(), 1e-12);
+    EXPECT_TRUE(out["power"]["fed_outward"].contains("load"));
+}
+
+TEST(CommandLineBuild, TextRatingAndRefusals) {
+    setenv("LC_ALL", "C", 1);
+    BareRun run = run_args(
+        {"tee", "50", "50", "10", "--series", "E96", "--power", "1W", "--rating", "0.4W"});
+    unsetenv("LC_ALL");
+    EXPECT_TRUE(run.exit.exited_with(1));
+    EXPECT_NE(run.output.find("Best E96 build"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("over its rating"), std::string::npos) << run.output;
+    // 0.519 W in the arm at the source, fed from either side; 0.329 W in the shunt arm.
+    EXPECT_NE(run.errors.find("R1 in the ideal design dissipates 0.519 W"), std::string::npos)
+        << run.errors;
+    EXPECT_NE(run.errors.find("R2 in the ideal design dissipates 0.519 W"), std::string::npos);
+    EXPECT_EQ(run.errors.find("R3 in the ideal design"), std::string::npos) << run.errors;
+
+    run = run_args({"tee", "100M", "100M", "10", "--series", "E24"});
+    EXPECT_TRUE(run.exit.exited_with(1));
+    EXPECT_NE(run.errors.find("no E24 build"), std::string::npos) << run.errors;
+
+    struct Refusal {
+        std::vector<std::string> args;
+        const char* named;
+    } refusals[] = {
+        {{"--series", "E7"}, "E7"},
+        {{"--series", "E24", "--tolerance", "-1"}, "-1"},
+        {{"--power", "1X"}, "1X"},
+        {{"--pairs"}, "--pairs"},
+        {{"--rating", "1W"}, "--rating"},
+        {{"--spice", "--name", "1pad"}, "1pad"},
+        {{"--spice", "--name", "pad.x"}, "pad.x"},
+        {{"--spice", "--json"}, "--json"},
+        {{"--touchstone", "x.s2p", "--freq", "1G:1M:11"}, "1G:1M:11"},
+    };
+    for (const Refusal& r : refusals) {
+        std::vector<std::string> all = {"tee", "50", "75", "10"};
+        all.insert(all.end(), r.args.begin(), r.args.end());
+        run = run_args(all);
+        EXPECT_TRUE(run.exit.exited_with(2)) << r.named;
+        EXPECT_EQ(run.output, "") << r.named;
+        EXPECT_NE(run.errors.find(r.named), std::string::npos) << run.errors;
+    }
+}
+
+// The subcircuit holds the exact values of the design or of its build.
+TEST(CommandLineExport, SpiceSubcircuits) {
+    BareRun json = run_args({"pi-bal", "50", "75", "10", "--json"});
+    auto design = nlohmann::json::parse(json.output);
+    BareRun run = run_args({"pi-bal", "50", "75", "10", "--spice"});
+    ASSERT_TRUE(run.exit.exited_with(0));
+    EXPECT_TRUE(run.output.starts_with("*")) << run.output;
+    EXPECT_NE(run.output.find("\n.subckt PI_BAL_50_75_10DB inp inn outp outn\n"), std::string::npos)
+        << run.output;
+    for (auto [part, resistor] : {std::pair{"R1 ", "R1"}, {"R3A ", "R3"}, {"R3B ", "R3"}}) {
+        auto at = run.output.find("\n" + std::string(part));
+        ASSERT_NE(at, std::string::npos) << part;
+        std::string line = run.output.substr(at + 1, run.output.find('\n', at + 1) - at - 1);
+        double value = std::strtod(line.substr(line.rfind(' ') + 1).c_str(), nullptr);
+        EXPECT_EQ(value, design["resistors"][resistor].get<double>()) << line;
+    }
+    EXPECT_TRUE(run.output.ends_with(".ends PI_BAL_50_75_10DB\n"));
+
+    run = run_args(
+        {"tee", "50", "75", "10:11:1", "--spice", "--series", "E24", "--nearest", "--name", "PAD"});
+    EXPECT_NE(run.output.find(".subckt PAD_1 in out com\n"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find(".subckt PAD_2 in out com\n"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("nearest E24 build"), std::string::npos) << run.output;
+}
+
+std::string read_file(const std::string& path) {
+    std::ifstream in(path);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+TEST(CommandLineExport, TouchstoneFileWholeOrNotAtAll) {
+    char folder[] = "/tmp/padcalc-touchstone-XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    std::string file = std::string(folder) + "/pad.s2p";
+    BareRun run = run_args({"min-loss", "600", "150", "--touchstone", file, "--freq", "1k:1M:4"});
+    EXPECT_TRUE(run.exit.exited_with(0)) << run.errors;
+    std::string s2p = read_file(file);
+    EXPECT_NE(s2p.find("[Number of Frequencies] 4\n"), std::string::npos) << s2p;
+    EXPECT_NE(s2p.find("[Reference] 600 150\n"), std::string::npos) << s2p;
+    EXPECT_TRUE(s2p.ends_with("[End]\n"));
+
+    BareRun out = run_args({"min-loss", "600", "150", "--touchstone", "-", "--freq", "1k:1M:4"});
+    EXPECT_EQ(out.output, s2p);
+
+    for (std::string bad : {std::string(folder) + "/no/such/folder.s2p", std::string(folder),
+                            std::string("/dev/full"), std::string("/dev/null")}) {
+        run = run_args({"tee", "50", "75", "10", "--touchstone", bad});
+        EXPECT_TRUE(run.exit.exited_with(1)) << bad;
+        EXPECT_NE(run.errors.find("Touchstone"), std::string::npos) << run.errors;
+    }
+    struct stat st {};
+    EXPECT_EQ(stat("/dev/null", &st), 0);
+    EXPECT_TRUE(S_ISCHR(st.st_mode));
+    std::remove(file.c_str());
+    rmdir(folder);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // The fixed-loss screens, Tee, H, Pi and balanced Pi, as whole screens.
 
+#include "design/formulas.h"
 #include "script_port.h"
 
 #include <gtest/gtest.h>
@@ -169,6 +170,32 @@ TEST(FixedLossScreens, DesignsMatchTheirImpedancesAndLoss) {
         EXPECT_NEAR(zin / z1, 1, 2e-3) << shown;
         EXPECT_NEAR(zout / z2, 1, 2e-3) << shown;
         EXPECT_NEAR(lost, std::atof(l), 0.02) << shown;
+    }
+}
+
+// The Pi at low losses, where N is close to 1 and (N + 1)/(N - 1) loses
+// its digits unless it is worked in double precision: each line worked
+// independently here, in double on the stored single-precision values.
+TEST(FixedLossScreens, LowLossPiIsWorkedInDoublePrecision) {
+    EXPECT_EQ(run_screen('c', "50", "50", "0.03"),
+              screen("Unbalanced Pi Network\n\n", "50", "50", "0.03",
+                     results("29306.436", "29306.436", "    0.173")));
+    EXPECT_EQ(run_screen('c', "50", "50", "1.01"),
+              screen("Unbalanced Pi Network\n\n", "50", "50", "1.01",
+                     results("  860.954", "  860.954", "    5.827")));
+    auto stored = [](double value) { return static_cast<float>(value); };
+    for (float zone : {50.0f, 75.0f, 600.0f}) {
+        for (float loss = 0.01f; loss < 2.0f; loss += 0.01f) {
+            float n = stored(std::pow(10.0, double{loss} / 10.0));
+            float a = stored(std::pow(double{zone} * double{zone} / double{n}, 0.5));
+            float r3 = stored((double{n} - 1.0) / 2.0 * double{a});
+            float b = stored((double{n} + 1.0) / (double{n} - 1.0));
+            float r1 = stored(1.0 / (1.0 / double{zone} * double{b} - 1.0 / double{r3}));
+            FixedLossArms arms = pi_arms(zone, zone, loss);
+            EXPECT_EQ(format_fixed(arms.rone, 9, 3), format_fixed(r1, 9, 3)) << zone << " " << loss;
+            EXPECT_EQ(format_fixed(arms.rthree, 9, 3), format_fixed(r3, 9, 3))
+                << zone << " " << loss;
+        }
     }
 }
 

@@ -1,6 +1,11 @@
 // The minimal loss pads and their refusal loop.
 
+#include "design/formulas.h"
 #include "script_port.h"
+
+#include <cmath>
+#include <cstring>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -107,6 +112,48 @@ TEST(MinimalLossPad, WithNoConsoleTheEndOfInputEndsTheProgram) {
                          menu_text + ended);
     ScriptPort cut(Source::bare, {"e150\n600"});
     EXPECT_TRUE(run_menu_on(cut).ends_with(order_refusal));
+}
+
+} // namespace
+} // namespace padcalc::testing
+
+namespace padcalc::testing {
+namespace {
+
+// The loss line, worked independently: each line in double precision on the
+// single-precision values stored before it, rounded to single precision when
+// stored, and the logarithm taken in double precision.
+float reference_loss(float zone, float ztwo) {
+    auto b = static_cast<float>(std::pow(double{zone} / double{ztwo}, 0.5));
+    auto c = static_cast<float>(std::pow(double{zone} / double{ztwo} - 1.0, 0.5));
+    auto n = static_cast<float>(std::pow(double{b} + double{c}, 2.0));
+    return static_cast<float>(10.0 * std::log10(double{n}));
+}
+
+std::string printed(double value) { return format_fixed(value, 6, 3); }
+
+// Taking the logarithm of the single-precision power ratio in single
+// precision changed the last printed digit of 111 of these pairs.
+TEST(MinimalLossPad, LossIsPrintedAsWorkedInDoublePrecision) {
+    int differ = 0;
+    for (int zone = 2; zone <= 1000; ++zone) {
+        for (int ztwo = 1; ztwo < zone; ++ztwo) {
+            auto z1 = static_cast<float>(zone);
+            auto z2 = static_cast<float>(ztwo);
+            if (printed(min_loss_pad(z1, z2, false).loss) != printed(reference_loss(z1, z2)))
+                ++differ;
+        }
+    }
+    EXPECT_EQ(differ, 0);
+    for (auto [z1, z2, shown] : {std::tuple{"325", "223", "5.499"}, {"208", "59", "10.798"}}) {
+        std::string screen =
+            run_menu_on(Source::terminal,
+                        {"e", z1 + std::string("\n"), z2 + std::string("\n"), "\n", "q", "x"});
+        EXPECT_NE(screen.find("The minium loss for the network is = " +
+                              std::string(6 - std::strlen(shown), ' ') + shown + " dB"),
+                  std::string::npos)
+            << z1 << "/" << z2 << screen;
+    }
 }
 
 } // namespace
