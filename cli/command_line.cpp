@@ -148,7 +148,9 @@ bool read_number(std::optional<double> (*parse)(std::string_view), const std::st
 bool read_frequencies(const std::string& text, Settings& s, std::string& error) {
     std::size_t first = text.find(':');
     std::size_t second = first == std::string::npos ? first : text.find(':', first + 1);
-    double start = 0, stop = 0, points = 0;
+    double start = 0;
+    double stop = 0;
+    double points = 0;
     error = "cannot read --freq '" + text + "': START:STOP:POINTS, such as 1MHz:1GHz:11";
     if (second == std::string::npos ||
         !read_number(parse_hertz, text.substr(0, first), "--freq", start, error) ||
@@ -266,7 +268,9 @@ int run_design(const NetworkInfo& n, int argc, char** argv) {
     std::string command(n.id);
     CLI::App app("Designs the " + std::string(n.title) + ".", "padcalc " + command);
     app.set_help_flag("--help", "show this help and exit");
-    std::string z1_text, z2_text, loss_text;
+    std::string z1_text;
+    std::string z2_text;
+    std::string loss_text;
     if (n.equal_impedances) {
         app.add_option("Z", z1_text, "the impedance on both sides, in ohms")->required();
     } else {
@@ -281,7 +285,8 @@ int run_design(const NetworkInfo& n, int argc, char** argv) {
     if (auto status = parse(app, command, argc, argv))
         return *status;
 
-    double zone = 0, ztwo = 0;
+    double zone = 0;
+    double ztwo = 0;
     std::string error;
     std::optional<Losses> losses = n.min_loss ? Losses{} : parse_losses(loss_text);
     if (!read_number(parse_ohms, z1_text, n.equal_impedances ? "Z" : "Z1", zone, error) ||
@@ -313,7 +318,9 @@ int run_check(int argc, char** argv) {
                  "load Z2.",
                  "padcalc check");
     app.set_help_flag("--help", "show this help and exit");
-    std::string network_text, z1_text, z2_text;
+    std::string network_text;
+    std::string z1_text;
+    std::string z2_text;
     std::vector<std::string> resistor_texts;
     app.add_option("NETWORK", network_text,
                    "tee, h, pi, pi-bal, min-loss, min-loss-bal or bridged-tee")

@@ -5,10 +5,15 @@
 #include <cstdio>
 
 namespace padcalc {
+namespace {
+
+constexpr std::size_t block_size = std::size_t{64} * 1024; // held before it is written
+
+} // namespace
 
 void Output::write(std::string_view text) {
     buffer_ += text;
-    if (buffer_.size() >= 64 * 1024)
+    if (buffer_.size() >= block_size)
         flush();
 }
 

@@ -1,5 +1,6 @@
 #include "quantity.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <string>
@@ -100,10 +101,7 @@ std::optional<double> take_resistor_code(std::string_view& text) {
 }
 
 bool is_one_of(std::string_view text, std::initializer_list<std::string_view> words) {
-    for (std::string_view word : words)
-        if (text == word)
-            return true;
-    return false;
+    return std::ranges::any_of(words, [text](std::string_view word) { return text == word; });
 }
 
 } // namespace

@@ -128,7 +128,7 @@ Circuit build_circuit(Network network, const std::vector<double>& r) {
     switch (network) {
     case Network::tee:
     case Network::bridged_tee:
-        c.nodes.push_back("mid");
+        c.nodes.emplace_back("mid");
         add_arm(c, "R1", 0, r[0], in_plus, mid);
         add_arm(c, "R2", 1, r[1], mid, out_plus);
         add_arm(c, "R3", 2, r[2], mid, common);
