@@ -4,6 +4,8 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cwchar>
+#include <cwctype>
 
 namespace padcalc {
 namespace {
@@ -39,6 +41,24 @@ Escape next_escape_state(Escape state, unsigned char ch) {
     }
 }
 
+// The columns a character fills on the terminal: 0 for a combining mark,
+// which goes with the character before it, 2 for a wide one; -1 for one the
+// terminal does not show. In a single-byte locale every character shown
+// fills one column.
+int columns_of(wchar_t wc) {
+    if (wc == 0)
+        return -1;
+#ifdef _WIN32
+    int columns = std::iswprint(static_cast<wint_t>(wc)) ? 1 : -1; // Windows has no wcwidth
+#else
+    int columns = wcwidth(wc);
+#endif
+    return MB_CUR_MAX == 1 && columns >= 0 ? 1 : columns;
+}
+
+constexpr auto incomplete = static_cast<std::size_t>(-2); // mbrtowc: the character goes on
+constexpr auto invalid = static_cast<std::size_t>(-1);    // mbrtowc: no character of the locale
+
 } // namespace
 
 std::string format_fixed(double value, int width, int precision) {
@@ -57,12 +77,28 @@ Console::Console(Port& port) : port_(port) {}
 Console::~Console() { flush(); }
 
 void Console::flush() {
-    if (!out_.empty())
+    if (!out_.empty()) {
         port_.write_out(out_);
+        if (port_.out_lost() && !output_lost_)
+            lose_output();
+    }
     out_.clear();
     if (!echo_.empty())
         port_.echo(echo_);
     echo_.clear();
+}
+
+// With standard output lost nothing more is read: the screen under way runs
+// to its end without waiting, and the menu ends, as at the end of input.
+void Console::lose_output() {
+    output_lost_ = true;
+    for (Stream* in : {&keys_, &lines_}) {
+        in->data.clear();
+        in->at = 0;
+        in->ended = true;
+    }
+    line_.clear();
+    line_at_ = 0;
 }
 
 void Console::end_line() {
@@ -72,7 +108,7 @@ void Console::end_line() {
 }
 
 void Console::clear_screen() {
-    if (port_.out_is_terminal())
+    if (port_.clears_screen())
         write_text("\x1b[H\x1b[2J");
     tail_.clear();
 }
@@ -120,6 +156,8 @@ bool Console::fill(Stream& in, Reader read) {
         return false;
     for (;;) {
         flush();
+        if (output_lost_)
+            return false;
         in.data.resize(block_size);
         long got = (port_.*read)(in.data.data(), in.data.size());
         if (got > 0) {
@@ -142,7 +180,13 @@ bool Console::fill(Stream& in, Reader read) {
 int Console::read_key() {
     if (!fill_keys())
         return no_key;
-    return static_cast<unsigned char>(keys_.data[keys_.at++]);
+    char key = keys_.data[keys_.at++];
+    // With no console a script written on Windows ends its lines with CR LF:
+    // the pair is one ENTER, as the line path takes it for one line end.
+    if (key == '\r' && port_.source() == Source::bare && fill_keys() &&
+        keys_.data[keys_.at] == '\n')
+        key = keys_.data[keys_.at++];
+    return static_cast<unsigned char>(key);
 }
 
 bool Console::key_pending() { return !keys_.empty() || (!keys_.ended && port_.keys_ready()); }
@@ -218,6 +262,8 @@ bool Console::edit_line() {
     bool queued = !keys_.empty();
     unsigned long queued_block = keys_.blocks;
     Escape escape = Escape::none;
+    chars_.clear();
+    drop_partial();
     editing_ = true;
     while (fill_keys()) {
         bool from_queue = queued && keys_.blocks == queued_block;
@@ -227,6 +273,8 @@ bool Console::edit_line() {
             escape = next_escape_state(escape, byte);
             continue;
         }
+        if (byte < 0x20 || ch == key_del)
+            drop_partial(); // a control key ends a character half typed
         if (is_enter(ch)) {
             if (line_.empty() && from_queue)
                 continue;
@@ -240,16 +288,15 @@ bool Console::edit_line() {
         if (ch == key_bs || ch == key_del) {
             erase_char();
         } else if (ch == key_kill) {
-            while (!line_.empty())
+            while (!chars_.empty())
                 erase_char();
         } else if (ch == key_eof) {
             if (line_.empty())
                 break; // the end of input, for this read only
         } else if (ch == key_esc) {
             escape = Escape::start;
-        } else if (byte >= 0x20 && line_.size() < max_line) {
-            line_ += ch;
-            echo_ += ch;
+        } else if (byte >= 0x20) {
+            type_byte(ch);
         }
     }
     editing_ = false;
@@ -258,15 +305,57 @@ bool Console::edit_line() {
     return false;
 }
 
-// Erases the last character typed: one column on the screen, and for UTF-8
-// text all the bytes of that character.
-void Console::erase_char() {
-    if (line_.empty())
+// Takes one typed byte of text. Bytes gather until they make a character of
+// the locale's encoding; bytes that make none, and characters the terminal
+// does not show, are dropped unseen, so the screen shows all the line holds.
+void Console::type_byte(char ch) {
+    wchar_t wc = 0;
+    std::size_t got = std::mbrtowc(&wc, &ch, 1, &shift_);
+    if (got == incomplete) {
+        partial_ += ch;
         return;
-    while (line_.size() > 1 && (static_cast<unsigned char>(line_.back()) & 0xc0) == 0x80)
-        line_.pop_back();
-    line_.pop_back();
-    echo_ += "\b \b";
+    }
+    if (got == invalid) {
+        bool after_partial = !partial_.empty();
+        drop_partial();
+        if (after_partial)
+            type_byte(ch); // the byte may start a character of its own
+        return;
+    }
+    partial_ += ch;
+    int columns = columns_of(wc);
+    bool room = line_.size() + partial_.size() <= max_line;
+    if (room && columns > 0) {
+        chars_.push_back({partial_.size(), columns});
+    } else if (room && columns == 0 && !chars_.empty()) {
+        chars_.back().bytes += partial_.size(); // a mark goes with the character before it
+    } else {
+        columns = -1;
+    }
+    if (columns >= 0) {
+        line_ += partial_;
+        echo_ += partial_;
+    }
+    drop_partial();
+}
+
+void Console::drop_partial() {
+    partial_.clear();
+    shift_ = std::mbstate_t{};
+}
+
+// Erases the last character typed, with the marks that go with it, from the
+// line and from the screen: all the columns it fills.
+void Console::erase_char() {
+    if (chars_.empty())
+        return;
+    Char last = chars_.back();
+    chars_.pop_back();
+    line_.resize(line_.size() - last.bytes);
+    auto columns = static_cast<std::size_t>(last.columns);
+    echo_.append(columns, '\b');
+    echo_.append(columns, ' ');
+    echo_.append(columns, '\b');
 }
 
 // After the program was suspended and continued, the shell has written over

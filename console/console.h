@@ -14,8 +14,10 @@
 #include "port.h"
 
 #include <cstddef>
+#include <cwchar>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace padcalc {
 
@@ -55,6 +57,9 @@ class Console {
     void flush();
     // Leaves the terminal's cursor at the start of a line, for the shell.
     void end_line();
+    // Whether standard output could not be written: from then on nothing is
+    // read, as at the end of input, so the program comes to its end.
+    bool output_failed() const { return output_lost_; }
 
   private:
     // Bytes read ahead from one input stream, taken from the front.
@@ -66,14 +71,23 @@ class Console {
         bool empty() const { return at >= data.size(); }
     };
     using Reader = long (Port::*)(char*, std::size_t);
+    // A character of the line being typed: its bytes, with those of the
+    // marks that go with it, and the columns it fills on the screen.
+    struct Char {
+        std::size_t bytes;
+        int columns;
+    };
 
     bool fill(Stream& in, Reader read);
     bool fill_keys() { return fill(keys_, &Port::read_keys); }
     bool next_line();
     bool take_raw_line(Stream& in, Reader read);
     bool edit_line();
+    void type_byte(char ch);
+    void drop_partial();
     void erase_char();
     void redraw();
+    void lose_output();
 
     Port& port_;
     std::string out_;  // written, not yet flushed
@@ -83,7 +97,11 @@ class Console {
     Stream lines_;     // standard input read ahead, when it is not the key path
     std::string line_; // the line buffer: the rest of the current line
     std::size_t line_at_ = 0;
-    bool editing_ = false; // line_ is a line being typed
+    bool editing_ = false;     // line_ is a line being typed
+    std::vector<Char> chars_;  // the characters of the line being typed
+    std::string partial_;      // typed bytes of a character not yet whole
+    std::mbstate_t shift_{};   // the locale's decoding state after partial_
+    bool output_lost_ = false; // standard output could not be written
 };
 
 } // namespace padcalc

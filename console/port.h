@@ -32,7 +32,11 @@ class Port {
     virtual void echo(std::string_view text) = 0;
     // Writes to standard output.
     virtual void write_out(std::string_view text) = 0;
+    // Whether standard output could not be written; once lost it stays lost.
+    virtual bool out_lost() const { return false; }
     virtual bool out_is_terminal() const = 0;
+    // Whether standard output is a terminal that can clear its screen.
+    virtual bool clears_screen() const { return out_is_terminal(); }
 };
 
 } // namespace padcalc

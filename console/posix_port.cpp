@@ -1,9 +1,13 @@
 #include "system_port.h"
 
 #include <cerrno>
+#include <clocale>
 #include <csignal>
+#include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <poll.h>
+#include <string>
 #include <termios.h>
 #include <unistd.h>
 
@@ -14,10 +18,17 @@ namespace {
 // process-wide state, since a handler can reach nothing else.
 int tty_fd = -1;
 termios tty_saved;   // the modes we found, put back on the way out
-termios tty_program; // ours: no line editing, no echo
+termios tty_program; // ours: no line editing, no echo, as the terminal reports them
 // The handlers write a byte here when the program is continued after a stop,
 // so that a wait for a key wakes up to redraw, however the signal fell.
 int resumed_pipe[2] = {-1, -1};
+// The terminal written to last, while its cursor stands after text on a line;
+// -1 while it stands at the start of a line.
+volatile sig_atomic_t open_line_fd = -1;
+// Set by the stop handler while it gives the terminal away and stops, and by
+// a continue that comes in that time.
+volatile sig_atomic_t stopping = 0;
+volatile sig_atomic_t continued = 0;
 
 void note_resumed() {
     char byte = 0;
@@ -35,50 +46,99 @@ bool take_resumed() {
     return any;
 }
 
-constexpr int ending_signals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE};
-
-bool ignored(int sig) {
-    struct sigaction current {};
-    return sigaction(sig, nullptr, &current) == 0 && current.sa_handler == SIG_IGN;
+bool same_modes(const termios& x, const termios& y) {
+    return x.c_iflag == y.c_iflag && x.c_oflag == y.c_oflag && x.c_cflag == y.c_cflag &&
+           x.c_lflag == y.c_lflag && std::memcmp(x.c_cc, y.c_cc, sizeof x.c_cc) == 0;
 }
 
-void on_signal(int sig, void (*handler)(int)) {
+// Every signal whose default action ends the process, but SIGKILL, which
+// cannot be caught; the real-time signals are added where they are taken.
+constexpr int ending_signals[] = {
+    SIGHUP,    SIGINT,  SIGQUIT, SIGILL,  SIGTRAP, SIGABRT, SIGBUS,    SIGFPE,  SIGUSR1, SIGSEGV,
+    SIGUSR2,   SIGPIPE, SIGALRM, SIGTERM, SIGXCPU, SIGXFSZ, SIGVTALRM, SIGPROF, SIGSYS,
+#ifdef SIGSTKFLT
+    SIGSTKFLT,
+#endif
+#ifdef SIGPWR
+    SIGPWR,
+#endif
+#ifdef SIGIO
+    SIGIO,
+#endif
+};
+
+void on_signal(int sig, void (*handler)(int), int also_blocked = 0) {
     struct sigaction action {};
     action.sa_handler = handler;
     sigemptyset(&action.sa_mask);
+    if (also_blocked)
+        sigaddset(&action.sa_mask, also_blocked);
     action.sa_flags = SA_RESTART;
     sigaction(sig, &action, nullptr);
 }
 
+// Takes a signal only while it has its default action: one that we were
+// started ignoring (nohup, a shell's trap) stays ignored, and a handler
+// installed before us (a sanitizer's, for faults) stays in place.
+void take_if_default(int sig, void (*handler)(int)) {
+    struct sigaction current {};
+    if (sigaction(sig, nullptr, &current) == 0 && current.sa_handler == SIG_DFL)
+        on_signal(sig, handler);
+}
+
 // Puts the terminal back, dropping anything typed and not read, so the key
-// that ended the program does not reach the shell; then dies of the signal.
+// that ended the program does not reach the shell, and leaves the cursor at
+// the start of a line, as a quit does; then dies of the signal.
 void on_ending_signal(int sig) {
     tcsetattr(tty_fd, TCSAFLUSH, &tty_saved);
+    int line_fd = open_line_fd;
+    if (line_fd >= 0 && write(line_fd, "\n", 1) < 0) {
+        // The terminal is gone: there is no line to end.
+    }
     signal(sig, SIG_DFL);
     raise(sig); // delivered as the handler returns
 }
 
-// Ctrl-Z: give the shell its terminal modes and stop. The way back is
-// on_continue's, which SIGCONT runs before raise() returns here.
+// Ctrl-Z: give the shell its terminal modes and stop. The stop is sent again
+// with its default action while the handler still blocks it, and let through
+// for one moment only: a Ctrl-Z soon after the continue either stops us with
+// the shell's modes still on, or waits for the handler to be in place again.
+// Our modes come back only once it is. When no one could continue us (the
+// process group is orphaned: we are the session's own program) the kernel
+// discards the stop, and we go on with our modes as if nothing happened.
 void on_stop(int /*sig*/) {
     int saved_errno = errno;
+    stopping = 1;
+    continued = 0;
     tcsetattr(tty_fd, TCSADRAIN, &tty_saved);
     signal(SIGTSTP, SIG_DFL);
+    raise(SIGTSTP);
     sigset_t stop;
     sigemptyset(&stop);
     sigaddset(&stop, SIGTSTP);
-    sigprocmask(SIG_UNBLOCK, &stop, nullptr);
-    raise(SIGTSTP);
+    sigprocmask(SIG_UNBLOCK, &stop, nullptr); // stopped here, until continued
+    sigprocmask(SIG_BLOCK, &stop, nullptr);
     on_signal(SIGTSTP, on_stop);
+    tcsetattr(tty_fd, TCSADRAIN, &tty_program);
+    stopping = 0;
+    if (continued)
+        note_resumed(); // the shell has written over our last line
     errno = saved_errno;
 }
 
-// Continued after a stop: take our modes again, since the shell has had the
-// terminal, and have the console redraw its line.
+// Continued. After our own stop, on_stop takes our modes back. After a stop
+// we never saw (SIGSTOP, or a read from the background) the shell has had
+// the terminal and its modes are on it: take ours again and redraw. A
+// continue that finds our modes on, with no stop before it, changes nothing.
 void on_continue(int /*sig*/) {
     int saved_errno = errno;
-    tcsetattr(tty_fd, TCSADRAIN, &tty_program);
-    note_resumed();
+    termios now{};
+    if (stopping) {
+        continued = 1;
+    } else if (tcgetattr(tty_fd, &now) == 0 && !same_modes(now, tty_program)) {
+        tcsetattr(tty_fd, TCSADRAIN, &tty_program);
+        note_resumed();
+    }
     errno = saved_errno;
 }
 
@@ -98,28 +158,48 @@ void take_terminal(int fd) {
             fcntl(end, F_SETFD, FD_CLOEXEC);
         }
     }
-    // A signal that we were started ignoring (nohup, a shell's trap) stays ignored.
     for (int sig : ending_signals)
-        if (!ignored(sig))
-            on_signal(sig, on_ending_signal);
-    if (!ignored(SIGTSTP))
-        on_signal(SIGTSTP, on_stop);
-    on_signal(SIGCONT, on_continue);
+        take_if_default(sig, on_ending_signal);
+    for (int sig = SIGRTMIN; sig <= SIGRTMAX; ++sig)
+        take_if_default(sig, on_ending_signal);
+    take_if_default(SIGTSTP, on_stop);
+    on_signal(SIGCONT, on_continue, SIGTSTP);
     tcsetattr(fd, TCSADRAIN, &tty_program);
+    // The modes as the terminal keeps them, for a continue to compare with.
+    tcgetattr(fd, &tty_program);
 }
 
-void write_all(int fd, std::string_view text) {
+// Writes the whole text; false when it cannot, and errno says why.
+bool write_all(int fd, std::string_view text) {
     while (!text.empty()) {
         ssize_t done = write(fd, text.data(), text.size());
-        if (done >= 0) {
+        if (done > 0) {
             text.remove_prefix(static_cast<std::size_t>(done));
-        } else if (errno == EAGAIN || errno == EWOULDBLOCK) {
-            pollfd ready{fd, POLLOUT, 0};
+        } else if (done < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            pollfd ready{fd, POLLOUT, 0}; // wait, using no processor, until it takes more
             poll(&ready, 1, -1);
-        } else if (errno != EINTR) {
-            return; // nowhere to write to: the text is lost, the program goes on
+        } else if (done == 0 || errno != EINTR) {
+            return false;
         }
     }
+    return true;
+}
+
+// Text for the terminal. Where it leaves the cursor is noted before it goes
+// out, since whatever reads the terminal may act on it, with a signal that
+// ends the program, as soon as it is shown.
+bool write_terminal(int fd, std::string_view text) {
+    if (text.empty())
+        return true;
+    open_line_fd = text.back() == '\n' ? -1 : fd;
+    return write_all(fd, text);
+}
+
+// Whether the terminal named by TERM can clear its screen: a dumb terminal,
+// or one that is not named, would show the sequence as text.
+bool term_clears() {
+    const char* term = std::getenv("TERM");
+    return term && *term && std::strcmp(term, "dumb") != 0;
 }
 
 // One read of a block, waiting for it without using the processor; read_end
@@ -155,7 +235,12 @@ void fill_standard_descriptors() {
 
 SystemPort::SystemPort() {
     fill_standard_descriptors();
+    // The line editor takes the encoding of what is typed, and the columns
+    // each character fills, from the user's locale. Only the character type:
+    // numbers are read and written with a full stop whatever the locale says.
+    std::setlocale(LC_CTYPE, "");
     out_is_terminal_ = isatty(STDOUT_FILENO);
+    clears_screen_ = out_is_terminal_ && term_clears();
     if (isatty(STDIN_FILENO)) {
         source_ = Source::terminal;
         key_fd_ = STDIN_FILENO;
@@ -199,9 +284,21 @@ bool SystemPort::keys_ready() {
 
 void SystemPort::echo(std::string_view text) {
     if (echo_fd_ >= 0)
-        write_all(echo_fd_, text);
+        write_terminal(echo_fd_, text);
 }
 
-void SystemPort::write_out(std::string_view text) { write_all(STDOUT_FILENO, text); }
+// The first text that cannot be written is said once on standard error;
+// nothing more is tried after it.
+void SystemPort::write_out(std::string_view text) {
+    if (out_lost_)
+        return;
+    if (out_is_terminal_ ? write_terminal(STDOUT_FILENO, text) : write_all(STDOUT_FILENO, text))
+        return;
+    out_lost_ = true;
+    std::string message = "padcalc: write error: ";
+    message += std::strerror(errno);
+    message += '\n';
+    write_all(STDERR_FILENO, message);
+}
 
 } // namespace padcalc

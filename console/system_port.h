@@ -28,11 +28,15 @@ class SystemPort final : public Port {
     long read_lines(char* buf, std::size_t size) override;
     void echo(std::string_view text) override;
     void write_out(std::string_view text) override;
+    bool out_lost() const override { return out_lost_; }
     bool out_is_terminal() const override { return out_is_terminal_; }
+    bool clears_screen() const override { return clears_screen_; }
 
   private:
     Source source_ = Source::bare;
     bool out_is_terminal_ = false;
+    bool clears_screen_ = false;
+    bool out_lost_ = false; // standard output failed; said once, not tried again
 #ifdef _WIN32
     // Handles are kept as void*, which a Windows HANDLE is, so that this
     // header does not bring <windows.h> and its macros into the program.

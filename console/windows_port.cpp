@@ -148,14 +148,16 @@ bool stdin_ready() {
 // Writes every byte as it is: no LF becomes CR LF. The texts end their lines
 // with a bare LF, and so does a file or pipe they are redirected to, as on
 // POSIX; the console itself starts a new line at the left edge on a LF.
-void write_all(HANDLE to, std::string_view text) {
+// False when the text cannot be written.
+bool write_all(HANDLE to, std::string_view text) {
     while (!text.empty()) {
         DWORD done = 0;
         auto piece = static_cast<DWORD>(std::min(text.size(), max_write));
         if (!WriteFile(to, text.data(), piece, &done, nullptr) || done == 0)
-            return; // nowhere to write to: the text is lost, the program goes on
+            return false;
         text.remove_prefix(done);
     }
+    return true;
 }
 
 // What ESC[H ESC[2J does, through the console's own calls: every cell of the
@@ -192,6 +194,7 @@ SystemPort::SystemPort() {
     if (source_ == Source::terminal)
         console_out_ = open_console("CONOUT$");
     out_is_terminal_ = GetConsoleMode(stdout_, &mode);
+    clears_screen_ = out_is_terminal_;
     if (out_is_terminal_)
         clear_by_api_ = !take_console_output(stdout_);
     SetConsoleCtrlHandler(on_console_event, TRUE);
@@ -238,16 +241,23 @@ void SystemPort::echo(std::string_view text) {
         write_all(console_out_, text);
 }
 
+// The first text that cannot be written is said once on standard error;
+// nothing more is tried after it.
 void SystemPort::write_out(std::string_view text) {
-    while (clear_by_api_) {
+    bool written = !out_lost_;
+    while (written && clear_by_api_) {
         auto at = text.find(clear_sequence);
         if (at == std::string_view::npos)
             break;
-        write_all(stdout_, text.substr(0, at));
+        written = write_all(stdout_, text.substr(0, at));
         clear_console(stdout_);
         text.remove_prefix(at + clear_sequence.size());
     }
-    write_all(stdout_, text);
+    written = written && write_all(stdout_, text);
+    if (!written && !out_lost_) {
+        out_lost_ = true;
+        std::fputs("padcalc: write error\n", stderr);
+    }
 }
 
 } // namespace padcalc

@@ -12,5 +12,5 @@ int main(int argc, char** argv) {
     padcalc::Console con(port);
     padcalc::run_menu(con);
     con.end_line();
-    return 0;
+    return con.output_failed() ? 1 : 0; // the port has said why on standard error
 }

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cmath>
 
 namespace padcalc::testing {
@@ -21,6 +22,21 @@ struct Reads {
         con.read_value(value);
         return value;
     }
+};
+
+// The character type of a locale, for the span of a test.
+class CharacterLocale {
+  public:
+    explicit CharacterLocale(const char* name) : was_(std::setlocale(LC_CTYPE, nullptr)) {
+        taken = std::setlocale(LC_CTYPE, name) != nullptr;
+    }
+    ~CharacterLocale() { std::setlocale(LC_CTYPE, was_.c_str()); }
+    CharacterLocale(const CharacterLocale&) = delete;
+    CharacterLocale& operator=(const CharacterLocale&) = delete;
+    bool taken = false;
+
+  private:
+    std::string was_;
 };
 
 TEST(ReadValue, NumbersOnOneLineAnswerSuccessiveReads) {
@@ -76,10 +92,52 @@ TEST(LineEditor, EditsAndEchoesTheLine) {
     EXPECT_EQ(r.port.transcript, "19\b \b5\b \b\b \b2\b \b75\n");
 }
 
-TEST(LineEditor, ErasesAWholeUtf8Character) {
-    Reads r(Source::terminal, {"5\xc3\xa9\x7f\n"});
-    EXPECT_EQ(r.next(), 5);
-    EXPECT_EQ(r.port.transcript, "5\xc3\xa9\b \b\n");
+// After every edit the screen shows what the line holds: a character goes
+// with the marks typed after it and is erased with them, over all the
+// columns it fills; bytes that make no character of the locale are neither
+// held nor shown. The C locale reads ASCII alone.
+TEST(LineEditor, ScreenAndLineAgreeInTheLocalesEncoding) {
+    struct Case {
+        const char* locale;
+        std::string typed;
+        float value;
+        std::string shown;
+    } cases[] = {
+        {"C.UTF-8",
+         "6e\xcc\x81\x7f"
+         "00\n",
+         600, "6e\xcc\x81\b \b00\n"}, // a combining accent
+        {"C.UTF-8", "5\xc3\xa9\x7f\n", 5, "5\xc3\xa9\b \b\n"},
+        {"C.UTF-8",
+         "6\xe4\xb8\xad\x7f"
+         "0\n",
+         60, "6\xe4\xb8\xad\b\b  \b\b0\n"}, // a wide character
+        {"C.UTF-8",
+         "\xe4\xb8\xad"
+         "7\x15"
+         "8\n",
+         8,
+         "\xe4\xb8\xad"
+         "7\b \b\b\b  \b\b8\n"},
+        {"C.UTF-8", "60\xa9\x7f\n", 6, "60\b \b\n"}, // a byte that starts no character
+        {"C.UTF-8",
+         "\xcc\x81"
+         "7\xc3"
+         "5\n",
+         75, "75\n"}, // a mark with no character to go with; a character cut short
+        {"C", "600\xa9\x7f\n", 60, "600\b \b\n"},
+        {"C",
+         "6e\xcc\x81\x7f"
+         "00\n",
+         600, "6e\b \b00\n"},
+    };
+    for (const Case& c : cases) {
+        CharacterLocale locale(c.locale);
+        ASSERT_TRUE(locale.taken) << c.locale;
+        Reads r(Source::terminal, {c.typed});
+        EXPECT_EQ(r.next(), c.value) << c.locale << " " << c.typed;
+        EXPECT_EQ(r.port.transcript, c.shown) << c.locale << " " << c.typed;
+    }
 }
 
 TEST(LineEditor, CtrlDOnAnEmptyLineEndsOnlyThatRead) {
@@ -143,6 +201,13 @@ TEST(KeyPath, AWaitLeavesTheKeyForTheNextRead) {
     EXPECT_FALSE(r.con.wait_key());
 }
 
+TEST(KeyPath, EveryByteIsAKey) {
+    Reads r(Source::terminal, {"\xff\x80"});
+    EXPECT_EQ(r.con.read_key(), 0xff); // not the end of the keys
+    EXPECT_EQ(r.con.read_key(), 0x80);
+    EXPECT_EQ(r.con.read_key(), no_key);
+}
+
 TEST(KeyPath, NoKeyIsPendingAfterALineIsRead) {
     Reads r(Source::terminal, {"600\n"});
     EXPECT_EQ(r.next(), 600);
@@ -159,6 +224,41 @@ TEST(SharedStream, WithNoConsoleLinesAndKeysComeFromOneStream) {
     EXPECT_EQ(r.con.read_key(), 'q');
     EXPECT_EQ(r.next(), 7);
     EXPECT_EQ(r.port.transcript, ""); // nothing is echoed
+}
+
+// A script written on Windows ends its lines with CR LF: with no console it
+// runs as the same script with bare line ends does, each CR LF one line end
+// and one ENTER.
+TEST(SharedStream, CrLfLineEndsReadAsBareOnes) {
+    std::string script = "a600\n600\n10\n\nb 75 50 6\n\nq\n";
+    std::string crlf;
+    for (char ch : script)
+        crlf += ch == '\n' ? "\r\n" : std::string(1, ch);
+    std::string bare = run_menu_on(Source::bare, {script});
+    EXPECT_NE(bare.find(results("  311.696", "  311.696", "  421.637")), std::string::npos);
+    EXPECT_EQ(run_menu_on(Source::bare, {crlf}), bare);
+}
+
+// Each wait shows its text before it waits; the text that ends the program
+// waits for a key too, so that it is read.
+TEST(SharedStream, EveryWaitHasItsTextOnTheScreen) {
+    ScriptPort port(Source::terminal, {"x", "q", "y"}); // "q" ends a wait: no read of its own
+    run_menu_on(port);
+    const std::string at_reads[] = {menu, menu + invalid, menu + invalid + menu + ended};
+    EXPECT_EQ(port.seen_at_reads,
+              std::vector<std::string>(std::begin(at_reads), std::end(at_reads)));
+}
+
+// With standard output lost nothing more is read, so no screen goes on.
+TEST(Output, LostOutputEndsTheReading) {
+    ScriptPort port(Source::bare, {"a600\n600\n10\n\n", "a600\n600\n10\n\nq", "x"});
+    port.lose_output = true;
+    {
+        Console con(port);
+        run_menu(con);
+        EXPECT_TRUE(con.output_failed());
+    }
+    EXPECT_TRUE(port.seen_at_reads.empty());
 }
 
 TEST(SplitStreams, AFreshLineDiscardsTheQueuedKeys) {

@@ -30,6 +30,21 @@ TEST(NoConsole, InputEndingInAScreenFinishesItAndEnds) {
     EXPECT_TRUE(run_bare("").exit.exited_with(0));
 }
 
+// Lost output is a failure, said once on standard error, and the program
+// stops at once instead of computing screens that no one can read.
+TEST(NoConsole, OutputThatCannotBeWrittenIsAFailure) {
+    if (access("/dev/full", W_OK) != 0)
+        GTEST_SKIP() << "no /dev/full";
+    std::string screens;
+    for (int i = 0; i < 1000; ++i)
+        screens += "a600\n600\n10\n\n";
+    BareOptions full;
+    full.output_file = "/dev/full";
+    BareRun run = run_bare(screens + "q\n", full);
+    EXPECT_TRUE(run.exit.exited_with(1)) << run.exit.status;
+    EXPECT_EQ(run.errors, "padcalc: write error: " + std::string(strerror(ENOSPC)) + "\n");
+}
+
 TEST(NoConsole, RefusedPadIsRetriedAndAccepted) {
     BareRun run = run_bare("e150\n600\n\n600\n150\n\nq\n");
     EXPECT_TRUE(run.exit.exited_with(0));
@@ -55,6 +70,32 @@ TEST(Terminal, RunsAScreenTypedAheadAndLeavesTheModesAsTheyWere) {
     EXPECT_TRUE(same_modes(run.before, run.modes_now()));
 }
 
+// A terminal that cannot clear its screen (TERM=dumb, or no TERM at all)
+// would show the clearing as text: it gets none.
+TEST(Terminal, ADumbTerminalIsNotSentTheClearing) {
+    for (const char* term : {"dumb", static_cast<const char*>(nullptr)}) {
+        PtyRun run({program}, {.term = term});
+        run.type("qx");
+        EXPECT_TRUE(run.wait().exited_with(0));
+        EXPECT_NE(run.screen.find("Q - Quit Program"), std::string::npos);
+        EXPECT_EQ(run.screen.find('\x1b'), std::string::npos) << (term ? term : "no TERM");
+    }
+}
+
+// The line editor takes the encoding from the locale: a combining accent
+// goes with its letter, and Backspace erases both, on the screen and in the
+// line, so 600 is shown and 600 is read.
+TEST(Terminal, TheLineEditorReadsTheLocalesEncoding) {
+    PtyRun run({program}, {.env = {"LC_ALL=C.UTF-8"}});
+    ASSERT_TRUE(run.answer("a", "inward impedance: "));
+    ASSERT_TRUE(run.answer("6e\xcc\x81\x7f"
+                           "00\n600\n10\n",
+                           "'R3' is =   421.637 ohms"));
+    EXPECT_NE(run.screen.find("impedance: 6e\xcc\x81\b \b00\r\n"), std::string::npos) << run.screen;
+    run.type("\nqx");
+    EXPECT_TRUE(run.wait().exited_with(0));
+}
+
 TEST(Terminal, WaitingAtTheMenuCostsNoCpu) {
     PtyRun run;
     ASSERT_TRUE(run.shows("Q - Quit Program\r\n"));
@@ -70,7 +111,7 @@ TEST(Terminal, LinesFromAFileAndKeysFromTheTerminal) {
     int lines[2];
     ASSERT_EQ(pipe(lines), 0);
     close(lines[1]);
-    PtyRun run({program}, lines[0]);
+    PtyRun run({program}, {.stdin_fd = lines[0]});
     close(lines[0]);
     ASSERT_TRUE(run.answer("e", "Please press ENTER to try different values"));
     ASSERT_TRUE(run.answer("\n", "Please press ENTER to try different values"));

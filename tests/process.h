@@ -11,6 +11,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
+#include <sched.h>
 #include <stdexcept>
 #include <string>
 #include <sys/resource.h>
@@ -41,7 +42,7 @@ inline bool same_modes(const termios& x, const termios& y) {
            x.c_lflag == y.c_lflag && std::memcmp(x.c_cc, y.c_cc, sizeof x.c_cc) == 0;
 }
 
-inline void exec_command(const std::vector<std::string>& command) {
+[[noreturn]] inline void exec_command(const std::vector<std::string>& command) {
     std::vector<char*> argv;
     for (const std::string& arg : command)
         argv.push_back(const_cast<char*>(arg.c_str()));
@@ -50,38 +51,79 @@ inline void exec_command(const std::vector<std::string>& command) {
     _exit(127);
 }
 
-// For PtyRun: start the command with its standard input closed.
+// For PtyOptions: start the command with its standard input closed.
 constexpr int closed_stdin = -2;
+
+struct PtyOptions {
+    int stdin_fd = -1;      // standard input instead of the terminal, or closed_stdin
+    int ignored_signal = 0; // a signal the command is started ignoring, as by nohup
+    // The terminal's name in TERM, as a terminal emulator sets it; none unsets it.
+    const char* term = "xterm";
+    std::vector<std::string> env{}; // more of the environment, as NAME=value
+    // As a shell runs it: a foreground job in a process group of its own, with
+    // the session's leader standing for the shell, so that a stop really
+    // stops it. The leader reports each stop (job_stopped()).
+    bool as_job = false;
+    int job_cpu = -1; // the one processor the job runs on, when not -1
+};
+
+// Keeps this process on one processor while it lives, and names another for
+// the program, so that the two truly run at once: on one processor each
+// would run through a race's window in turn, and the race would never show.
+class ApartProcessors {
+  public:
+    ApartProcessors() {
+        sched_getaffinity(0, sizeof was_, &was_);
+        int ours = -1;
+        for (int cpu = 0; cpu < CPU_SETSIZE && program_cpu < 0; ++cpu) {
+            if (CPU_ISSET(cpu, &was_))
+                (ours < 0 ? ours : program_cpu) = cpu;
+        }
+        cpu_set_t one;
+        CPU_ZERO(&one);
+        CPU_SET(ours, &one);
+        if (program_cpu >= 0)
+            sched_setaffinity(0, sizeof one, &one);
+    }
+    ~ApartProcessors() { sched_setaffinity(0, sizeof was_, &was_); }
+    ApartProcessors(const ApartProcessors&) = delete;
+    ApartProcessors& operator=(const ApartProcessors&) = delete;
+    int program_cpu = -1; // -1 with a single processor
+  private:
+    cpu_set_t was_{};
+};
 
 // A command on a pseudo-terminal of its own, as its controlling terminal.
 // We keep the terminal's far end open, to read its modes after the run.
 class PtyRun {
   public:
-    explicit PtyRun(std::vector<std::string> command = {program}, int stdin_fd = -1,
-                    bool ignore_hangup = false) {
-        if (openpty(&master_, &slave_, nullptr, nullptr, nullptr) != 0)
+    explicit PtyRun(std::vector<std::string> command = {program}, PtyOptions options = {}) {
+        int reports[2];
+        if (openpty(&master_, &slave_, nullptr, nullptr, nullptr) != 0 || pipe(reports) != 0)
             throw std::runtime_error("openpty");
         tcgetattr(slave_, &before);
         pid_ = fork();
         if (pid_ == 0) {
             close(master_);
+            close(reports[0]);
             login_tty(dup(slave_));
-            if (stdin_fd >= 0)
-                dup2(stdin_fd, STDIN_FILENO);
-            if (stdin_fd == closed_stdin)
-                close(STDIN_FILENO);
-            if (ignore_hangup)
-                std::signal(SIGHUP, SIG_IGN);
-            exec_command(command);
+            start(command, options, reports[1]);
         }
+        close(reports[1]);
+        reports_ = reports[0];
+        job_ = pid_;
+        if (options.as_job && read(reports_, &job_, sizeof job_) != sizeof job_)
+            throw std::runtime_error("no job");
     }
     ~PtyRun() {
         if (pid_ > 0 && !waited_) {
+            kill(job_, SIGKILL);
             kill(pid_, SIGKILL);
             waitpid(pid_, nullptr, 0);
         }
         hang_up();
         close(slave_);
+        close(reports_);
     }
     PtyRun(const PtyRun&) = delete;
     PtyRun& operator=(const PtyRun&) = delete;
@@ -128,7 +170,14 @@ class PtyRun {
         }
         return false;
     }
-    void signal(int sig) { kill(pid_, sig); }
+    void signal(int sig) { kill(job_, sig); }
+    // For a job: waits, five seconds at most, for the leader's report that
+    // the job has stopped.
+    bool job_stopped() {
+        pollfd ready{reports_, POLLIN, 0};
+        char report = 0;
+        return poll(&ready, 1, 5000) > 0 && read(reports_, &report, 1) == 1 && report == 'T';
+    }
     // The terminal closes under the program, as when its window is closed.
     void hang_up() {
         if (master_ >= 0)
@@ -154,8 +203,60 @@ class PtyRun {
         return true;
     }
 
+    // In the child, on the terminal: the command, or the leader of its job.
+    [[noreturn]] static void start(const std::vector<std::string>& command,
+                                   const PtyOptions& options, int reports) {
+        if (options.stdin_fd >= 0)
+            dup2(options.stdin_fd, STDIN_FILENO);
+        if (options.stdin_fd == closed_stdin)
+            close(STDIN_FILENO);
+        std::signal(SIGPIPE, SIG_DFL); // run_bare has us ignore it; a terminal does not
+        if (options.ignored_signal)
+            std::signal(options.ignored_signal, SIG_IGN);
+        if (options.term)
+            setenv("TERM", options.term, 1);
+        else
+            unsetenv("TERM");
+        for (const std::string& setting : options.env)
+            putenv(const_cast<char*>(setting.c_str()));
+        if (options.as_job)
+            lead_job(command, reports, options.job_cpu);
+        exec_command(command);
+    }
+    // The session's leader, in place of a shell: puts the command in a process
+    // group of its own, gives it the terminal, and reports its stops.
+    [[noreturn]] static void lead_job(const std::vector<std::string>& command, int reports,
+                                      int cpu) {
+        std::signal(SIGTTOU, SIG_IGN); // handing the terminal on is not a write
+        pid_t job = fork();
+        if (job == 0) {
+            if (cpu >= 0) {
+                cpu_set_t one;
+                CPU_ZERO(&one);
+                CPU_SET(cpu, &one);
+                sched_setaffinity(0, sizeof one, &one);
+            }
+            setpgid(0, 0);
+            tcsetpgrp(STDIN_FILENO, getpgrp());
+            std::signal(SIGTTOU, SIG_DFL);
+            exec_command(command);
+        }
+        setpgid(job, job);
+        tcsetpgrp(STDIN_FILENO, job);
+        if (write(reports, &job, sizeof job) != sizeof job)
+            _exit(127);
+        int status = 0;
+        while (waitpid(job, &status, WUNTRACED) == job && WIFSTOPPED(status)) {
+            if (write(reports, "T", 1) != 1)
+                break;
+        }
+        _exit(WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status));
+    }
+
     int master_ = -1, slave_ = -1;
+    int reports_ = -1;
     pid_t pid_ = -1;
+    pid_t job_ = -1; // the command itself: pid_, or the job that pid_ leads
     bool waited_ = false;
     std::size_t seen_ = 0;
 };

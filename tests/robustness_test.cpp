@@ -67,8 +67,16 @@ TEST(HostileInput, NumbersAtTheEdges) {
     }
 }
 
+// Every signal whose default action ends the program puts the terminal back
+// first, and leaves the cursor at the start of a line, as a quit does: the
+// shell's prompt does not follow the digits typed at a prompt. A signal the
+// program was started ignoring stays ignored.
 TEST(Signals, EveryWayOutRestoresTheTerminal) {
-    for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE}) {
+    rlimit no_core{0, 0}; // SIGQUIT, SIGABRT and SIGXCPU would dump one
+    setrlimit(RLIMIT_CORE, &no_core);
+    const int ending[] = {SIGINT,  SIGTERM, SIGHUP,    SIGQUIT, SIGPIPE, SIGUSR1, SIGUSR2,
+                          SIGALRM, SIGPROF, SIGVTALRM, SIGXCPU, SIGXFSZ, SIGABRT, SIGRTMIN + 3};
+    for (int sig : ending) {
         for (bool at_prompt : {false, true}) {
             PtyRun run;
             ASSERT_TRUE(run.shows("Q - Quit Program\r\n"));
@@ -82,16 +90,74 @@ TEST(Signals, EveryWayOutRestoresTheTerminal) {
             else
                 run.signal(sig);
             Exit exit = run.wait();
-            EXPECT_TRUE(exit.killed_by(sig)) << strsignal(sig);
-            EXPECT_TRUE(same_modes(run.before, run.modes_now()))
-                << strsignal(sig) << (at_prompt ? " at a prompt" : " at the menu");
+            std::string where = std::string(strsignal(sig)) + (at_prompt ? " at a prompt" : "");
+            EXPECT_TRUE(exit.killed_by(sig)) << where;
+            EXPECT_TRUE(same_modes(run.before, run.modes_now())) << where;
+            EXPECT_TRUE(run.screen.ends_with(at_prompt ? "impedance: 60\r\n" : "Program\r\n"))
+                << where << ": "
+                << ::testing::PrintToString(run.screen.substr(run.screen.size() - 24));
         }
     }
+    for (int sig : {SIGUSR1, SIGTERM}) {
+        PtyRun run({program}, {.ignored_signal = sig});
+        ASSERT_TRUE(run.shows("Q - Quit Program\r\n"));
+        run.signal(sig);
+        EXPECT_TRUE(run.answer("q", ended)) << strsignal(sig);
+        run.type("x");
+        EXPECT_TRUE(run.wait().exited_with(0)) << strsignal(sig);
+    }
+}
+
+// Stops and continues as fast as a script sends them, to the program run as
+// a shell's job: each time it is stopped the terminal has the modes it had
+// before the program started, and afterwards the program has its own again.
+// Every other stop comes the moment the program's modes are back, where a
+// stop that found the default action still in place would keep them.
+TEST(Signals, EveryStopGivesTheTerminalBack) {
+    ApartProcessors apart;
+    PtyRun run({program}, {.as_job = true, .job_cpu = apart.program_cpu});
+    ASSERT_TRUE(run.shows("Q - Quit Program\r\n"));
+    int left_raw = 0;
+    for (int stop = 0; stop < 300; ++stop) {
+        run.signal(SIGTSTP);
+        ASSERT_TRUE(run.job_stopped()) << "stop " << stop;
+        left_raw += same_modes(run.before, run.modes_now()) ? 0 : 1;
+        run.signal(SIGCONT);
+        auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (stop % 2 == 1 && same_modes(run.before, run.modes_now()))
+            ASSERT_LT(std::chrono::steady_clock::now(), give_up) << "our modes after " << stop;
+    }
+    EXPECT_EQ(left_raw, 0) << "of 300 stops";
+    ASSERT_TRUE(run.answer("q", ended)); // a key without ENTER
+    run.type("x");
+    EXPECT_TRUE(run.wait().exited_with(0));
+    EXPECT_TRUE(same_modes(run.before, run.modes_now()));
+}
+
+// The program as the session's own (tmux new-session padcalc): no one could
+// continue it, so the kernel discards the stop that Ctrl-Z asks for, and the
+// program goes on in its own modes. A continue with no stop before it does
+// not draw the line being typed again.
+TEST(Signals, AStopOrContinueThatDidNotHappenChangesNothing) {
+    PtyRun run;
+    ASSERT_TRUE(run.shows("Q - Quit Program\r\n"));
+    run.type("\x1a");
+    ASSERT_TRUE(run.answer("a", "inward impedance: ")) << "the key waits for an ENTER";
+    EXPECT_FALSE(same_modes(run.before, run.modes_now()));
+    ASSERT_TRUE(run.answer("60", "60"));
+    run.signal(SIGCONT);
+    ASSERT_TRUE(run.answer("0\n600\n10\n", "'R3' is =   421.637 ohms"));
+    ASSERT_TRUE(run.answer("\nq", ended));
+    run.type("x");
+    EXPECT_TRUE(run.wait().exited_with(0));
+    EXPECT_NE(run.screen.find("inward impedance: 600\r\n"), std::string::npos) << run.screen;
+    EXPECT_EQ(run.screen.find("60Please"), std::string::npos) << run.screen;
+    EXPECT_TRUE(same_modes(run.before, run.modes_now()));
 }
 
 TEST(Signals, AHangUpEndsTheProgramAtOnce) {
     for (bool nohup : {false, true}) {
-        PtyRun run({program}, -1, nohup);
+        PtyRun run({program}, {.ignored_signal = nohup ? SIGHUP : 0});
         ASSERT_TRUE(run.shows("Q - Quit Program\r\n"));
         run.hang_up();
         Exit exit;
@@ -104,7 +170,7 @@ TEST(Signals, AHangUpEndsTheProgramAtOnce) {
 // With standard input closed, the terminal opened for the keys must not
 // take its place: the entries read as the end of input, and are refused.
 TEST(HostileInput, ClosedStandardInputIsAtItsEnd) {
-    PtyRun run({program}, closed_stdin);
+    PtyRun run({program}, {.stdin_fd = closed_stdin});
     ASSERT_TRUE(run.shows("Q - Quit Program\r\n"));
     run.type("e");
     EXPECT_TRUE(run.shows("must be greater than the outward impedance"));

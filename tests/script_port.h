@@ -27,6 +27,7 @@ class ScriptPort : public Port {
     std::string transcript;                 // what reached the screen, in order
     std::vector<std::string> seen_at_reads; // the transcript at each read that waits
     bool terminal_out = true;
+    bool lose_output = false; // standard output fails from the start
 
     Source source() const override { return source_; }
     long read_keys(char* buf, std::size_t size) override {
@@ -55,6 +56,7 @@ class ScriptPort : public Port {
     void echo(std::string_view text) override { transcript += text; }
     void write_out(std::string_view text) override { transcript += text; }
     bool out_is_terminal() const override { return terminal_out; }
+    bool out_lost() const override { return lose_output; }
 
   private:
     Source source_;
