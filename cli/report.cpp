@@ -114,23 +114,21 @@ std::string power_text(std::string_view which, const Power& p, bool ascii) {
 } // namespace
 
 std::string engineering(double value, std::string_view unit, bool ascii) {
-    if (!std::isfinite(value) || value == 0)
-        return fixed(value, 3) + " " + std::string(unit);
     static constexpr const char* prefixes[] = {"p", "n", "µ", "m", "", "k", "M", "G"};
-    auto power = static_cast<int>(std::floor(std::log10(std::fabs(value)) / 3.0));
-    power = std::max(-4, std::min(3, power));
-    double scaled = value / std::pow(1000.0, power);
-    // Four significant figures; a value that rounds up to 1000 takes the next prefix.
-    int whole_digits = std::fabs(scaled) >= 100 ? 3 : std::fabs(scaled) >= 10 ? 2 : 1;
-    std::string digits = fixed(scaled, 4 - whole_digits);
-    if (std::fabs(std::stod(digits)) >= 1000 && power < 3) {
-        ++power;
-        digits = fixed(value / std::pow(1000.0, power), 3);
-    }
+    if (!std::isfinite(value) || std::fabs(value) < 0.5e-15) // below 0.001 p: nothing
+        return fixed(std::isfinite(value) ? 0.0 : value, 3) + " " + std::string(unit);
+    // Round to four significant figures first, so that 999.96 becomes 1.000 k.
+    auto exponent = static_cast<int>(std::floor(std::log10(std::fabs(value))));
+    double step = std::pow(10.0, exponent - 3);
+    double rounded = std::round(value / step) * step;
+    if (std::fabs(rounded) >= std::pow(10.0, exponent + 1))
+        ++exponent;
+    int power = std::max(-4, std::min(3, exponent >= 0 ? exponent / 3 : (exponent - 2) / 3));
+    int decimals = std::max(0, 3 - (exponent - 3 * power));
     std::string prefix = prefixes[power + 4];
     if (ascii && prefix == "µ")
         prefix = "u";
-    return digits + " " + prefix + std::string(unit);
+    return fixed(rounded / std::pow(1000.0, power), decimals) + " " + prefix + std::string(unit);
 }
 
 std::string text_report(const Result& r, bool ascii) {
