@@ -65,10 +65,10 @@ void SweepCsv(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * 100000);
 }
 
-BENCHMARK(Version)->Unit(benchmark::kMicrosecond)->MinTime(1.0);
-BENCHMARK(TeeJson)->Unit(benchmark::kMicrosecond)->MinTime(1.0);
-BENCHMARK(TeeE192PairsTolerancePower)->Unit(benchmark::kMicrosecond)->MinTime(1.0);
-BENCHMARK(SweepCsv)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK(Version)->Unit(benchmark::kMicrosecond)->MinTime(1.0)->UseRealTime();
+BENCHMARK(TeeJson)->Unit(benchmark::kMicrosecond)->MinTime(1.0)->UseRealTime();
+BENCHMARK(TeeE192PairsTolerancePower)->Unit(benchmark::kMicrosecond)->MinTime(1.0)->UseRealTime();
+BENCHMARK(SweepCsv)->Unit(benchmark::kMillisecond)->MinTime(1.0)->UseRealTime();
 
 } // namespace
 
