@@ -267,8 +267,8 @@ TEST(CommandLineBuild, PreferredValuesToleranceAndPowerInJson) {
 
 TEST(CommandLineBuild, TextRatingAndRefusals) {
     setenv("LC_ALL", "C", 1);
-    BareRun run = run_args(
-        {"tee", "50", "50", "10", "--series", "E96", "--power", "1W", "--rating", "0.4W"});
+    BareRun run =
+        run_args({"tee", "50", "50", "10", "--series", "E96", "--power", "1W", "--rating", "0.4W"});
     unsetenv("LC_ALL");
     EXPECT_TRUE(run.exit.exited_with(1));
     EXPECT_NE(run.output.find("Best E96 build"), std::string::npos) << run.output;
