@@ -1,6 +1,7 @@
 # Installing padcalc and packaging it for Debian.
 #
-#   cmake --install build --prefix DIR    DIR/bin/padcalc, DIR/share/man/man1/padcalc.1
+#   cmake --install build --prefix DIR    DIR/bin/padcalc, DIR/share/man/man1/padcalc.1,
+#                                         DIR/share/bash-completion/completions/padcalc
 #   cd build && cpack -G DEB              padcalc_VERSION_ARCH.deb
 #
 # Debian wants manual pages gzipped: the package gets the page compressed in
@@ -11,6 +12,30 @@ include(GNUInstallDirs)
 install(TARGETS padcalc RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES doc/padcalc.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 set(PADCALC_MAN_PAGE padcalc.1)
+
+# The bash completion goes where bash-completion looks for it: the
+# completionsdir of its pkg-config file, taken below the install prefix when
+# it lies under bash-completion's own (so that --prefix ~/.local puts it in
+# ~/.local/share/bash-completion/completions, which bash-completion also
+# searches); without that file, the usual place under the data folder.
+set(PADCALC_COMPLETIONS_DIR ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
+find_package(PkgConfig QUIET)
+if(PKG_CONFIG_FOUND)
+  pkg_get_variable(completions_dir bash-completion completionsdir)
+  pkg_get_variable(completions_prefix bash-completion prefix)
+  if(completions_dir AND completions_prefix)
+    string(REGEX REPLACE "/$" "" completions_prefix "${completions_prefix}")
+    string(FIND "${completions_dir}" "${completions_prefix}/" at)
+    if(at EQUAL 0)
+      file(RELATIVE_PATH PADCALC_COMPLETIONS_DIR "${completions_prefix}" "${completions_dir}")
+    else()
+      set(PADCALC_COMPLETIONS_DIR "${completions_dir}")
+    endif()
+  endif()
+endif()
+if(NOT WIN32)
+  install(FILES completion/padcalc DESTINATION ${PADCALC_COMPLETIONS_DIR})
+endif()
 set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/gzip-manual.cmake)
 
 # The Debian package. Section electronics rather than math: padcalc is a tool
