@@ -235,7 +235,8 @@ class Run {
         for (const std::string& problem : problems)
             say(command_, problem);
         status_ = problems.empty() ? status_ : 1;
-        if (!s_.touchstone.empty())
+        if (!s_.touchstone.empty() &&
+            d.buildable) // a file of a pad that cannot be built helps nobody
             write_touchstone(r);
         // The Touchstone file on standard output takes the report's place.
         if (s_.touchstone != "-" && (s_.format != Format::spice || d.buildable))

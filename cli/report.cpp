@@ -32,7 +32,7 @@ std::string entries(const Result& r, bool ascii) {
     const NetworkInfo& n = info(d.network);
     std::string ohm(ohm_sign(ascii));
     std::string text(n.title);
-    if (n.equal_impedances)
+    if (n.equal_impedances && !r.analysis) // a check may be between any two impedances
         text += ", " + exact_number(d.zone) + " " + ohm;
     else
         text += ", " + exact_number(d.zone) + " " + ohm + " to " + exact_number(d.ztwo) + " " + ohm;

@@ -58,7 +58,14 @@ resistive network can have, unbalanced and balanced.
 It runs as a console menu: one key chooses a network, the entries are
 typed as numbers, and the resistors are shown at once, with a warning when
 the entries cannot make a network. With no console it reads a whole
-session from standard input, so it can be scripted.")
+session from standard input, so it can be scripted.
+
+On the command line it designs any of these and the bridged Tee in one
+call, or checks a pad built from given resistors, and writes text with a
+drawing, JSON or CSV. It chooses preferred values (E3 to E192, singly or in
+pairs) for the least error in loss and match, shows what tolerance does,
+gives the power in each resistor, and exports a SPICE subcircuit and a
+Touchstone file.")
 set(CPACK_STRIP_FILES ON)
 
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${PADCALC_DEB_MAINTAINER}")

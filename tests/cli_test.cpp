@@ -348,6 +348,12 @@ TEST(CommandLineExport, TouchstoneFileWholeOrNotAtAll) {
     EXPECT_NE(s2p.find("[Reference] 600 150\n"), std::string::npos) << s2p;
     EXPECT_TRUE(s2p.ends_with("[End]\n"));
 
+    // A pad that cannot be built gets no file.
+    std::string unbuilt = std::string(folder) + "/unbuilt.s2p";
+    run = run_args({"tee", "50", "75", "3", "--touchstone", unbuilt});
+    EXPECT_TRUE(run.exit.exited_with(1));
+    EXPECT_NE(access(unbuilt.c_str(), F_OK), 0);
+
     BareRun out = run_args({"min-loss", "600", "150", "--touchstone", "-", "--freq", "1k:1M:4"});
     EXPECT_EQ(out.output, s2p);
 
