@@ -7,6 +7,7 @@
 
 #include <clocale>
 #include <cmath>
+#include <iterator>
 
 namespace padcalc::testing {
 namespace {
@@ -92,10 +93,13 @@ TEST(LineEditor, EditsAndEchoesTheLine) {
     EXPECT_EQ(r.port.transcript, "19\b \b5\b \b\b \b2\b \b75\n");
 }
 
+#ifndef _WIN32
 // After every edit the screen shows what the line holds: a character goes
 // with the marks typed after it and is erased with them, over all the
 // columns it fills; bytes that make no character of the locale are neither
-// held nor shown. The C locale reads ASCII alone.
+// held nor shown. The C locale reads ASCII alone. (The Windows console gives
+// the keys in a single-byte code page, which its C runtime's own C locale
+// decodes; the locales here are the POSIX ones.)
 TEST(LineEditor, ScreenAndLineAgreeInTheLocalesEncoding) {
     struct Case {
         const char* locale;
@@ -139,6 +143,7 @@ TEST(LineEditor, ScreenAndLineAgreeInTheLocalesEncoding) {
         EXPECT_EQ(r.port.transcript, c.shown) << c.locale << " " << c.typed;
     }
 }
+#endif
 
 TEST(LineEditor, CtrlDOnAnEmptyLineEndsOnlyThatRead) {
     Reads r(Source::terminal, {"\x04", "42\n"});

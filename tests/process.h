@@ -274,14 +274,20 @@ struct BareOptions {
     std::vector<std::string> args;
     rlim_t address_limit = 0;          // bytes of address space at most, when not 0
     const char* output_file = nullptr; // standard output goes there instead of a pipe
+    bool output_closed = false;        // to a pipe no one reads, with SIGPIPE ignored
 };
 
 inline void start_bare(const BareOptions& options, int in[2], int out[2], int err[2]) {
     setsid();
     dup2(in[0], STDIN_FILENO);
+    std::signal(SIGPIPE, options.output_closed ? SIG_IGN : SIG_DFL);
+    int unread[2];
     if (options.output_file) {
         int file = open(options.output_file, O_WRONLY);
         dup2(file, STDOUT_FILENO);
+    } else if (options.output_closed && pipe(unread) == 0) {
+        close(unread[0]);
+        dup2(unread[1], STDOUT_FILENO);
     } else {
         dup2(out[1], STDOUT_FILENO);
     }
