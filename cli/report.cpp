@@ -42,15 +42,19 @@ std::string entries(const Result& r, bool ascii) {
     return text;
 }
 
+// A resistor's name, role and value, in columns.
+std::string resistor_line(const ResistorRole& resistor, double value, bool ascii) {
+    char line[160];
+    std::snprintf(line, sizeof line, "%-4s%-36s%12s", std::string(resistor.name).c_str(),
+                  std::string(resistor.role).c_str(), ohms(value, ascii).c_str());
+    return line;
+}
+
 std::string resistor_table(const Result& r, bool ascii) {
     const NetworkInfo& n = info(r.design.network);
     std::string text;
     for (std::size_t i = 0; i < n.resistors.size(); ++i) {
-        char line[160];
-        std::snprintf(
-            line, sizeof line, "%-4s%-36s%12s\n", std::string(n.resistors[i].name).c_str(),
-            std::string(n.resistors[i].role).c_str(), ohms(r.design.resistors[i], ascii).c_str());
-        text += line;
+        text += resistor_line(n.resistors[i], r.design.resistors[i], ascii) + "\n";
     }
     return text;
 }
@@ -80,10 +84,7 @@ std::string build_text(const Result& r, std::string_view which, const BuildResul
                        " build, merit " + fixed(b.build.merit, 3) + "\n";
     for (std::size_t i = 0; i < n.resistors.size(); ++i) {
         const Choice& c = b.build.resistors[i];
-        char line[160];
-        std::snprintf(line, sizeof line, "%-4s%-36s%12s", std::string(n.resistors[i].name).c_str(),
-                      std::string(n.resistors[i].role).c_str(), ohms(c.ohms, ascii).c_str());
-        text += line + parts_text(c, ascii) + "\n";
+        text += resistor_line(n.resistors[i], c.ohms, ascii) + parts_text(c, ascii) + "\n";
     }
     text += analysis_figures(b.build.analysis, ascii);
     if (const auto& t = b.tolerance)
