@@ -8,6 +8,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include <charconv>
 #include <clocale>
 #include <cmath>
 #include <cstdio>
@@ -145,23 +146,24 @@ bool read_number(std::optional<double> (*parse)(std::string_view), const std::st
     return true;
 }
 
+// The Touchstone file's frequencies, START:STOP:POINTS.
 bool read_frequencies(const std::string& text, Settings& s, std::string& error) {
+    error = "cannot read --freq '" + text + "': START:STOP:POINTS, such as 1MHz:1GHz:11";
     std::size_t first = text.find(':');
     std::size_t second = first == std::string::npos ? first : text.find(':', first + 1);
-    double start = 0;
-    double stop = 0;
-    double points = 0;
-    error = "cannot read --freq '" + text + "': START:STOP:POINTS, such as 1MHz:1GHz:11";
-    if (second == std::string::npos ||
-        !read_number(parse_hertz, text.substr(0, first), "--freq", start, error) ||
-        !read_number(parse_hertz, text.substr(first + 1, second - first - 1), "--freq", stop,
-                     error) ||
-        !read_number(parse_percent, text.substr(second + 1), "--freq", points, error))
+    if (second == std::string::npos)
         return false;
-    if (!(start > 0) || !(stop >= start) || !std::isfinite(stop) || !(points >= 1) ||
-        points > 100000 || points != std::floor(points))
+    std::optional<double> start = parse_hertz(std::string_view(text).substr(0, first));
+    std::optional<double> stop =
+        parse_hertz(std::string_view(text).substr(first + 1, second - first - 1));
+    std::string_view count = std::string_view(text).substr(second + 1);
+    int points = 0;
+    auto read = std::from_chars(count.data(), count.data() + count.size(), points);
+    if (!start || !stop || read.ec != std::errc{} || read.ptr != count.data() + count.size() ||
+        !(*start > 0) || !(*stop >= *start) || !std::isfinite(*stop) || points < 1 ||
+        points > 100000)
         return false;
-    s.frequencies = log_frequencies(start, stop, static_cast<int>(points));
+    s.frequencies = log_frequencies(*start, *stop, points);
     return true;
 }
 

@@ -45,11 +45,15 @@ void solve(Matrix& m, std::size_t n) {
         m[row][n] /= m[row][row];
 }
 
-// A conductance between two nodes; the reference node has no equation.
+// The row of a node's equation: the reference node has none, so the nodes
+// after it move up one.
+std::size_t row_of(int node, int reference) {
+    return static_cast<std::size_t>(node > reference ? node - 1 : node);
+}
+
+// A conductance between two nodes.
 void stamp(Matrix& m, int a, int b, double g, int reference) {
-    auto at = [reference](int node) {
-        return static_cast<std::size_t>(node > reference ? node - 1 : node);
-    };
+    auto at = [reference](int node) { return row_of(node, reference); };
     if (a != reference)
         m[at(a)][at(a)] += g;
     if (b != reference)
@@ -77,14 +81,12 @@ std::vector<double> node_voltages(const Circuit& c, Port driven, Port loaded, do
     stamp(m, driven.plus, driven.minus, 1.0 / source, reference);
     stamp(m, loaded.plus, loaded.minus, 1.0 / load, reference);
     // The source as its Norton equivalent: a current emf/source into the plus node.
-    auto plus_row =
-        static_cast<std::size_t>(driven.plus > reference ? driven.plus - 1 : driven.plus);
-    m[plus_row][nodes - 1] += emf / source;
+    m[row_of(driven.plus, reference)][nodes - 1] += emf / source;
     solve(m, nodes - 1);
     std::vector<double> v(nodes, 0.0);
-    for (std::size_t node = 0, row = 0; node < nodes; ++node)
-        if (static_cast<int>(node) != reference)
-            v[node] = m[row++][nodes - 1];
+    for (int node = 0; node < static_cast<int>(nodes); ++node)
+        if (node != reference)
+            v[static_cast<std::size_t>(node)] = m[row_of(node, reference)][nodes - 1];
     return v;
 }
 
