@@ -26,9 +26,9 @@ void candidates(benchmark::State& state) {
 
 } // namespace
 
-BENCHMARK_CAPTURE(choose, tee_50_75_10dB, padcalc::Network::tee, 50, 75, 10)
+BENCHMARK_CAPTURE(choose, tee_50_75_10dB, padcalc::network("tee"), 50, 75, 10)
     ->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(choose, bridged_tee_50_10dB, padcalc::Network::bridged_tee, 50, 50, 10)
+BENCHMARK_CAPTURE(choose, bridged_tee_50_10dB, padcalc::network("bridged-tee"), 50, 50, 10)
     ->Unit(benchmark::kMicrosecond);
 BENCHMARK(candidates)->Unit(benchmark::kMicrosecond);
 

@@ -251,8 +251,8 @@ class Run {
     void write_touchstone(const Result& r) {
         const Design& d = r.design;
         Analysis a = analyse(d.network, exported_resistors(r, s_), d.zone, d.ztwo);
-        std::vector<std::string> header = {"padcalc: " + std::string(info(d.network).title) +
-                                           " pad, " + exported_values(r, s_)};
+        std::vector<std::string> header = {"padcalc: " + std::string(d.network->title) + " pad, " +
+                                           exported_values(r, s_)};
         std::string why = write_file_replacing(
             s_.touchstone, touchstone(a, d.zone, d.ztwo, s_.frequencies, header));
         if (!why.empty()) {
@@ -312,7 +312,7 @@ int run_design(const NetworkInfo& n, int argc, char** argv) {
 
     Run run(command, s, losses->count > 1);
     for (long i = 0; i < losses->count; ++i)
-        run.add(design(n.network, zone, ztwo, losses->at(i)));
+        run.add(design(&n, zone, ztwo, losses->at(i)));
     return run.finish();
 }
 
@@ -346,7 +346,7 @@ int run_check(int argc, char** argv) {
                                         std::to_string(n->resistors.size()) + " resistors, not " +
                                         std::to_string(resistor_texts.size()));
     Design d;
-    d.network = n->network;
+    d.network = n;
     std::string error;
     if (!read_number(parse_ohms, z1_text, "Z1", d.zone, error) ||
         !read_number(parse_ohms, z2_text, "Z2", d.ztwo, error))

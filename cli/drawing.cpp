@@ -6,58 +6,6 @@
 namespace padcalc {
 namespace {
 
-// Each drawing is kept in ASCII: '-' and '|' are wires, '+' a joint, and
-// [Rn] a resistor. The box-drawing form is derived from it.
-const char* ascii_drawing(Network network) {
-    switch (network) {
-    case Network::tee:
-        return " in o---[R1]---+---[R2]---o out\n"
-               "               |\n"
-               "              [R3]\n"
-               "               |\n"
-               "gnd o----------+----------o gnd\n";
-    case Network::h:
-        return "inp o---[R1]---+---[R2]---o outp\n"
-               "               |\n"
-               "              [R3]\n"
-               "               |\n"
-               "inn o---[R1]---+---[R2]---o outn\n";
-    case Network::pi:
-        return " in o----+---[R3]---+----o out\n"
-               "         |          |\n"
-               "        [R1]       [R2]\n"
-               "         |          |\n"
-               "gnd o----+----------+----o gnd\n";
-    case Network::pi_bal:
-        return "inp o----+---[R3]---+----o outp\n"
-               "         |          |\n"
-               "        [R1]       [R2]\n"
-               "         |          |\n"
-               "inn o----+---[R3]---+----o outn\n";
-    case Network::min_loss:
-        return " in o---[R1]---+----o out\n"
-               "               |\n"
-               "              [R3]\n"
-               "               |\n"
-               "gnd o----------+----o gnd\n";
-    case Network::min_loss_bal:
-        return "inp o---[R1]---+----o outp\n"
-               "               |\n"
-               "              [R3]\n"
-               "               |\n"
-               "inn o---[R1]---+----o outn\n";
-    case Network::bridged_tee:
-        return "         +--------[R4]--------+\n"
-               "         |                    |\n"
-               " in o----+---[R1]---+---[R2]--+----o out\n"
-               "                    |\n"
-               "                   [R3]\n"
-               "                    |\n"
-               "gnd o---------------+--------------o gnd\n";
-    }
-    return "";
-}
-
 using Grid = std::vector<std::string_view>;
 
 char at(const Grid& grid, std::size_t row, std::size_t col) {
@@ -109,7 +57,7 @@ std::string box_drawing(std::string_view ascii) {
 } // namespace
 
 std::string drawing(Network network, bool ascii) {
-    return ascii ? std::string(ascii_drawing(network)) : box_drawing(ascii_drawing(network));
+    return ascii ? std::string(network->drawing) : box_drawing(network->drawing);
 }
 
 } // namespace padcalc

@@ -29,7 +29,7 @@ std::string fixed(double value, int decimals) {
 
 std::string entries(const Result& r, bool ascii) {
     const Design& d = r.design;
-    const NetworkInfo& n = info(d.network);
+    const NetworkInfo& n = *d.network;
     std::string ohm(ohm_sign(ascii));
     std::string text(n.title);
     if (n.equal_impedances && !r.analysis) // a check may be between any two impedances
@@ -51,7 +51,7 @@ std::string resistor_line(const ResistorRole& resistor, double value, bool ascii
 }
 
 std::string resistor_table(const Result& r, bool ascii) {
-    const NetworkInfo& n = info(r.design.network);
+    const NetworkInfo& n = *r.design.network;
     std::string text;
     for (std::size_t i = 0; i < n.resistors.size(); ++i) {
         text += resistor_line(n.resistors[i], r.design.resistors[i], ascii) + "\n";
@@ -79,7 +79,7 @@ std::string parts_text(const Choice& c, bool ascii) {
 }
 
 std::string build_text(const Result& r, std::string_view which, const BuildResult& b, bool ascii) {
-    const NetworkInfo& n = info(r.design.network);
+    const NetworkInfo& n = *r.design.network;
     std::string text = "\n" + std::string(which) + " " + std::string(series_name(*r.series)) +
                        " build, merit " + fixed(b.build.merit, 3) + "\n";
     for (std::size_t i = 0; i < n.resistors.size(); ++i) {
@@ -135,7 +135,7 @@ std::string engineering(double value, std::string_view unit, bool ascii) {
 std::string text_report(const Result& r, bool ascii) {
     std::string text = entries(r, ascii) + "\n" + drawing(r.design.network, ascii) + "\n" +
                        resistor_table(r, ascii);
-    if (info(r.design.network).min_loss && !r.analysis)
+    if (r.design.network->min_loss && !r.analysis)
         text += "Loss of the pad: " + fixed(r.design.loss, 3) + " dB\n";
     if (r.analysis)
         text += "\n" + analysis_figures(*r.analysis, ascii);

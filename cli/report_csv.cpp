@@ -22,14 +22,14 @@ void add_figure(std::string& line, double value) {
 // A build's columns: its resistors' totals, loss and merit, named after it.
 std::string build_columns(const Result& first, std::string_view which) {
     std::string line;
-    for (const ResistorRole& resistor : info(first.design.network).resistors)
+    for (const ResistorRole& resistor : first.design.network->resistors)
         line += "," + std::string(which) + "_" + std::string(resistor.name);
     return line + "," + std::string(which) + "_loss_db," + std::string(which) + "_merit";
 }
 
 void add_build(std::string& line, const Result& r, const std::optional<BuildResult>& b) {
     if (!b) { // a design that cannot be built has no build
-        line += std::string(info(r.design.network).resistors.size() + 2, ',');
+        line += std::string(r.design.network->resistors.size() + 2, ',');
         return;
     }
     for (const Choice& c : b->build.resistors)
@@ -42,7 +42,7 @@ void add_build(std::string& line, const Result& r, const std::optional<BuildResu
 
 std::string csv_header(const Result& first, bool builds) {
     std::string line = "network,z1,z2,loss_db,min_loss_db,buildable";
-    for (const ResistorRole& resistor : info(first.design.network).resistors)
+    for (const ResistorRole& resistor : first.design.network->resistors)
         line += "," + std::string(resistor.name);
     if (first.analysis)
         line += check_columns;
@@ -53,7 +53,7 @@ std::string csv_header(const Result& first, bool builds) {
 
 std::string csv_row(const Result& r, bool builds) {
     const Design& d = r.design;
-    std::string line(info(d.network).id);
+    std::string line(d.network->id);
     add_figure(line, d.zone);
     add_figure(line, d.ztwo);
     add_figure(line, r.analysis ? r.analysis->loss : d.loss);

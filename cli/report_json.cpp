@@ -71,7 +71,7 @@ Json build_json(const NetworkInfo& n, const BuildResult& b) {
 
 Json json_report(const Result& r) {
     const Design& d = r.design;
-    const NetworkInfo& n = info(d.network);
+    const NetworkInfo& n = *d.network;
     Json resistors = Json::object();
     for (std::size_t i = 0; i < n.resistors.size(); ++i)
         resistors[std::string(n.resistors[i].name)] = d.resistors[i];

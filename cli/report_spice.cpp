@@ -12,7 +12,7 @@ namespace padcalc {
 
 std::string spice_report(const Result& r, const Settings& s, long sweep_index) {
     const Design& d = r.design;
-    const NetworkInfo& n = info(d.network);
+    const NetworkInfo& n = *d.network;
     std::string name = default_spice_name(d.network, d.zone, d.ztwo, d.loss);
     if (!s.spice_name.empty())
         name = sweep_index > 0 ? s.spice_name + "_" + std::to_string(sweep_index) : s.spice_name;

@@ -1,13 +1,14 @@
-// Choosing preferred values for a design's resistors. All the arithmetic is
-// in double precision: the ideal values (the formulas' single-precision
-// results, widened), the quick model of the search, and the analyses.
+// Choosing preferred values for a design's resistors, in double precision.
+// The search compares combinations by the chain of the network's topology
+// alone, the same chain that the full analysis takes its figures from.
 
 #include "choose.h"
+
+#include "export_text.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
-#include <cstdio>
 #include <limits>
 
 namespace padcalc {
@@ -17,9 +18,13 @@ constexpr double loss_unit = 0.1;        // dB
 constexpr double reflection_unit = 0.01; // |gamma|
 constexpr double same_merit = 1e-9;      // relative: closer figures are a tie
 
-// The merit's terms for the match at the two ports.
-double reflection_merit(const Analysis& a) {
-    return std::max(std::fabs(a.gamma_in), std::fabs(a.gamma_out)) / reflection_unit;
+// The merit's terms for the match: at both ports, or at the inward port
+// alone where the outward one is not meant to match.
+double reflection_merit(const Design& d, const Analysis& a) {
+    double worst = std::fabs(a.gamma_in);
+    if (d.network->outward_matched)
+        worst = std::max(worst, std::fabs(a.gamma_out));
+    return worst / reflection_unit;
 }
 
 std::vector<double> totals(const std::vector<Choice>& resistors) {
@@ -39,17 +44,12 @@ Build analysed(const Design& d, std::vector<Choice> resistors) {
 
 // Why an ideal value cannot be had from the table, or an empty text.
 std::string out_of_range(const Design& d) {
-    const NetworkInfo& n = info(d.network);
     for (std::size_t i = 0; i < d.resistors.size(); ++i) {
         double r = d.resistors[i];
         if (r >= lowest_value && r <= highest_value)
             continue;
-        char text[160];
-        std::snprintf(text, sizeof text,
-                      "%s would be %.4g ohm, outside the preferred values' range of 0.1 ohm to "
-                      "10 Mohm",
-                      std::string(n.resistors[i].name).c_str(), r);
-        return text;
+        return std::string(d.network->resistors[i].name) + " would be " + exact_number(r) +
+               " ohm, outside the preferred values' range of 0.1 ohm to 10 Mohm";
     }
     return {};
 }
@@ -86,71 +86,7 @@ bool advance(std::vector<std::size_t>& pick, const Candidates& c) {
     return false;
 }
 
-// The search's own quick model of a network, as its chain (ABCD) parameters:
-// a ladder of series and shunt arms, with a bridged Tee's bridge across it.
-// A balanced series arm is its two halves in the one loop, so it counts
-// twice. It gives the same figures as the nodal analysis of the physical
-// circuit, without building or solving anything.
-struct Chain {
-    double a, b, c, d;
-};
-
-Chain series_arm(double ohms) { return {1, ohms, 0, 1}; }
-Chain shunt_arm(double ohms) { return {1, 0, 1 / ohms, 1}; }
-
-Chain cascade(const Chain& x, const Chain& y, const Chain& z) {
-    Chain xy{x.a * y.a + x.b * y.c, x.a * y.b + x.b * y.d, x.c * y.a + x.d * y.c,
-             x.c * y.b + x.d * y.d};
-    return {xy.a * z.a + xy.b * z.c, xy.a * z.b + xy.b * z.d, xy.c * z.a + xy.d * z.c,
-            xy.c * z.b + xy.d * z.d};
-}
-
-// A resistor from the inward to the outward terminal, across the chain: the
-// admittance parameters add (a resistive chain has AD - BC = 1).
-Chain bridged(const Chain& t, double ohms) {
-    double g = 1 / ohms;
-    double y11 = t.d / t.b + g;
-    double y21 = -1 / t.b - g;
-    double y22 = t.a / t.b + g;
-    return {-y22 / y21, -1 / y21, -(y11 * y22 - y21 * y21) / y21, -y11 / y21};
-}
-
-Chain chain(Network network, const std::vector<double>& r) {
-    const Chain through{1, 0, 0, 1};
-    switch (network) {
-    case Network::tee:
-        return cascade(series_arm(r[0]), shunt_arm(r[2]), series_arm(r[1]));
-    case Network::h:
-        return cascade(series_arm(2 * r[0]), shunt_arm(r[2]), series_arm(2 * r[1]));
-    case Network::pi:
-        return cascade(shunt_arm(r[0]), series_arm(r[2]), shunt_arm(r[1]));
-    case Network::pi_bal:
-        return cascade(shunt_arm(r[0]), series_arm(2 * r[2]), shunt_arm(r[1]));
-    case Network::min_loss:
-        return cascade(series_arm(r[0]), shunt_arm(r[1]), through);
-    case Network::min_loss_bal:
-        return cascade(series_arm(2 * r[0]), shunt_arm(r[1]), through);
-    case Network::bridged_tee:
-        return bridged(cascade(series_arm(r[0]), shunt_arm(r[2]), series_arm(r[1])), r[3]);
-    }
-    return through;
-}
-
-// The figures the merit needs, in double precision, from the quick model:
-// both reflection coefficients, and the transmission s21 but not yet the
-// loss, which is wanted only for a combination whose match could win.
-Analysis quick_match(Network network, const std::vector<double>& r, double zone, double ztwo) {
-    Chain t = chain(network, r);
-    Analysis a;
-    a.z_in = (t.a * ztwo + t.b) / (t.c * ztwo + t.d);
-    a.z_out = (t.d * zone + t.b) / (t.c * zone + t.a);
-    a.s21 = 2 * std::sqrt(zone * ztwo) / (t.a * ztwo + t.b + t.c * zone * ztwo + t.d * zone);
-    a.gamma_in = (a.z_in - zone) / (a.z_in + zone);
-    a.gamma_out = (a.z_out - ztwo) / (a.z_out + ztwo);
-    return a;
-}
-
-// Tries every combination of the candidates with the quick model; the one
+// Tries every combination of the candidates by its match and loss; the one
 // chosen is then analysed in full.
 Build best_build(const Design& d, const Candidates& c) {
     std::vector<std::size_t> pick(c.size(), 0);
@@ -161,9 +97,9 @@ Build best_build(const Design& d, const Candidates& c) {
     do {
         for (std::size_t r = 0; r < c.size(); ++r)
             ohms[r] = c[r][pick[r]].ohms;
-        Analysis a = quick_match(d.network, ohms, d.zone, d.ztwo);
+        Analysis a = match(chain(d.network, ohms), d.zone, d.ztwo);
         double tie = same_merit * best_merit;
-        if (reflection_merit(a) > best_merit + tie)
+        if (reflection_merit(d, a) > best_merit + tie)
             continue;
         a.loss = -20 * std::log10(a.s21);
         double m = merit(d, a);
@@ -187,8 +123,8 @@ Build best_build(const Design& d, const Candidates& c) {
 } // namespace
 
 double merit(const Design& d, const Analysis& a) {
-    double m = reflection_merit(a);
-    if (!info(d.network).min_loss)
+    double m = reflection_merit(d, a);
+    if (!d.network->min_loss)
         m = std::max(m, std::fabs(a.loss - d.loss) / loss_unit);
     return m;
 }

@@ -1,214 +1,251 @@
 #include "circuit.h"
 
-#include <array>
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <utility>
 
 namespace padcalc {
 namespace {
 
-// Arms split into a half in each line carry the suffixes A and B.
-void add_arm(Circuit& c, std::string_view name, int arm, double ohms, int from, int to) {
-    c.parts.push_back({std::string(name), arm, from, to, ohms});
+Chain series_arm(double ohms) { return {0, ohms, 0, 0}; }
+Chain shunt_arm(double ohms) { return {0, 0, 1 / ohms, 0}; }
+
+// x then y: the product of their chain matrices, written out for A - 1 and
+// D - 1 so that every term is a product of positive values.
+Chain then(const Chain& x, const Chain& y) {
+    return {x.a_less_one * y.a_less_one + x.a_less_one + y.a_less_one + x.b * y.c,
+            y.b + x.a_less_one * y.b + x.b + x.b * y.d_less_one,
+            x.c + x.c * y.a_less_one + y.c + x.d_less_one * y.c,
+            x.c * y.b + x.d_less_one * y.d_less_one + x.d_less_one + y.d_less_one};
 }
 
-void add_split_arm(Circuit& c, std::string_view name, int arm, double ohms, int from_a, int to_a,
-                   int from_b, int to_b) {
-    c.parts.push_back({std::string(name) + "A", arm, from_a, to_a, ohms});
-    c.parts.push_back({std::string(name) + "B", arm, from_b, to_b, ohms});
+// A resistor from the inward to the outward terminal across the chain. Its
+// admittance adds to the chain's admittance parameters; with AD - BC = 1 the
+// result is again all positive terms over 1 + gB.
+Chain bridged(const Chain& t, double ohms) {
+    double g = 1 / ohms;
+    double scale = 1 + g * t.b;
+    return {t.a_less_one / scale, t.b / scale, (t.c + g * (t.a_less_one + t.d_less_one)) / scale,
+            t.d_less_one / scale};
 }
 
-// The junction of an unbalanced Tee's arms, the node after the ports'.
-constexpr int mid = 3;
+// The same network fed from the other side.
+Chain reversed(Chain t) {
+    std::swap(t.a_less_one, t.d_less_one);
+    return t;
+}
 
-constexpr std::size_t max_nodes = 6;
-using Matrix = std::array<std::array<double, max_nodes + 1>, max_nodes>;
-
-// Solves the nodal equations G v = i held in the augmented matrix `m` over
-// `n` nodes, by elimination with partial pivoting; v ends in column n.
-void solve(Matrix& m, std::size_t n) {
-    for (std::size_t col = 0; col < n; ++col) {
-        std::size_t pivot = col;
-        for (std::size_t row = col + 1; row < n; ++row)
-            if (std::fabs(m[row][col]) > std::fabs(m[pivot][col]))
-                pivot = row;
-        std::swap(m[col], m[pivot]);
-        for (std::size_t row = 0; row < n; ++row) {
-            if (row == col || m[row][col] == 0)
-                continue;
-            double f = m[row][col] / m[col][col];
-            for (std::size_t k = col; k <= n; ++k)
-                m[row][k] -= f * m[col][k];
-        }
+// The chain of a topology whose resistors put `loop` ohms each in the
+// signal's loop: both halves of a split arm.
+Chain topology_chain(const Topology& t, const std::vector<double>& loop) {
+    Chain whole;
+    for (const Step& step : t.ladder) {
+        double ohms = loop[static_cast<std::size_t>(step.resistor)];
+        whole = then(whole, step.arm == Arm::series ? series_arm(ohms) : shunt_arm(ohms));
     }
-    for (std::size_t row = 0; row < n; ++row)
-        m[row][n] /= m[row][row];
+    if (t.bridge >= 0)
+        whole = bridged(whole, loop[static_cast<std::size_t>(t.bridge)]);
+    return whole;
 }
 
-// The row of a node's equation: the reference node has none, so the nodes
-// after it move up one.
-std::size_t row_of(int node, int reference) {
-    return static_cast<std::size_t>(node > reference ? node - 1 : node);
+// Whether a resistor is in the line, and so split between the two lines of
+// a balanced network.
+bool in_line(const Topology& t, int resistor) {
+    if (resistor == t.bridge)
+        return true;
+    return std::any_of(t.ladder.begin(), t.ladder.end(), [resistor](const Step& s) {
+        return s.resistor == resistor && s.arm == Arm::series;
+    });
 }
 
-// A conductance between two nodes.
-void stamp(Matrix& m, int a, int b, double g, int reference) {
-    auto at = [reference](int node) { return row_of(node, reference); };
-    if (a != reference)
-        m[at(a)][at(a)] += g;
-    if (b != reference)
-        m[at(b)][at(b)] += g;
-    if (a != reference && b != reference) {
-        m[at(a)][at(b)] -= g;
-        m[at(b)][at(a)] -= g;
-    }
-}
-
-struct Port {
-    int plus;
-    int minus;
-};
-
-// The node voltages when a source of EMF `emf` and internal resistance
-// `source` drives port `driven` and a resistance `load` loads port `loaded`.
-std::vector<double> node_voltages(const Circuit& c, Port driven, Port loaded, double emf,
-                                  double source, double load) {
-    std::size_t nodes = c.nodes.size();
-    int reference = driven.minus;
-    Matrix m{};
+// Each resistor's ohms in the loop: the sum of its parts.
+std::vector<double> loop_ohms(const Circuit& c) {
+    std::vector<double> loop(c.network->resistors.size(), 0.0);
     for (const Part& p : c.parts)
-        stamp(m, p.from, p.to, 1.0 / p.ohms, reference);
-    stamp(m, driven.plus, driven.minus, 1.0 / source, reference);
-    stamp(m, loaded.plus, loaded.minus, 1.0 / load, reference);
-    // The source as its Norton equivalent: a current emf/source into the plus node.
-    m[row_of(driven.plus, reference)][nodes - 1] += emf / source;
-    solve(m, nodes - 1);
-    std::vector<double> v(nodes, 0.0);
-    for (int node = 0; node < static_cast<int>(nodes); ++node)
-        if (node != reference)
-            v[static_cast<std::size_t>(node)] = m[row_of(node, reference)][nodes - 1];
-    return v;
+        loop[static_cast<std::size_t>(p.resistor)] += p.ohms;
+    return loop;
 }
 
-Port inward_port() { return {in_plus, in_minus}; }
-Port outward_port(const Circuit& c) { return {out_plus, out_minus(c)}; }
+// Lays out the ladder's parts and junctions, walking from the inward port;
+// the last series arm ends at the outward port.
+class Layout {
+  public:
+    Layout(Circuit& c, const std::vector<double>& r) : c_(c), r_(r) {
+        for (const Step& s : c.network->topology.ladder)
+            series_left_ += s.arm == Arm::series;
+        junctions_ = series_left_ - 1;
+    }
 
-// One way through the network: the impedance seen at the driven port, and
-// the transmission 2 (V_load / emf) sqrt(source / load).
-struct Drive {
-    double z = 0;
-    double transmission = 0;
+    void add(const Step& step) {
+        if (step.arm == Arm::shunt) {
+            part(step.resistor, "", top_, bottom_);
+            return;
+        }
+        bool last = --series_left_ == 0;
+        int next_top = last ? out_plus : junction(balanced() ? "p" : "");
+        int next_bottom = bottom_;
+        if (balanced())
+            next_bottom = last ? out_minus(c_) : junction("n");
+        line_arm(step.resistor, top_, next_top, bottom_, next_bottom);
+        top_ = next_top;
+        bottom_ = next_bottom;
+    }
+
+    void bridge(int resistor) { line_arm(resistor, in_plus, out_plus, in_minus, out_minus(c_)); }
+
+  private:
+    bool balanced() const { return c_.network->balanced; }
+
+    int junction(const char* line) {
+        if (*line != 'n')
+            ++made_;
+        std::string name = junctions_ == 1 ? "mid" : "mid" + std::to_string(made_);
+        c_.nodes.push_back(name + line);
+        return static_cast<int>(c_.nodes.size()) - 1;
+    }
+
+    void part(int resistor, const char* half, int from, int to) {
+        const ResistorRole& role = c_.network->resistors[static_cast<std::size_t>(resistor)];
+        c_.parts.push_back({std::string(role.name) + half, resistor, from, to,
+                            r_[static_cast<std::size_t>(resistor)]});
+    }
+
+    // A series arm or bridge: one part, or a half in each line.
+    void line_arm(int resistor, int top, int next_top, int bottom, int next_bottom) {
+        if (!balanced()) {
+            part(resistor, "", top, next_top);
+            return;
+        }
+        part(resistor, "A", top, next_top);
+        part(resistor, "B", bottom, next_bottom);
+    }
+
+    Circuit& c_;
+    const std::vector<double>& r_;
+    int series_left_ = 0;
+    int junctions_ = 0;
+    int made_ = 0;
+    int top_ = in_plus;
+    int bottom_ = in_minus;
 };
-
-Drive drive(const Circuit& c, Port driven, Port loaded, double source, double load) {
-    const double emf = 1.0;
-    std::vector<double> v = node_voltages(c, driven, loaded, emf, source, load);
-    double v_driven =
-        v[static_cast<std::size_t>(driven.plus)] - v[static_cast<std::size_t>(driven.minus)];
-    double v_loaded =
-        v[static_cast<std::size_t>(loaded.plus)] - v[static_cast<std::size_t>(loaded.minus)];
-    double current = (emf - v_driven) / source;
-    return {v_driven / current, 2.0 * v_loaded / emf * std::sqrt(source / load)};
-}
 
 double return_loss(double gamma) { return -20.0 * std::log10(std::fabs(gamma)); }
 double vswr(double gamma) { return (1.0 + std::fabs(gamma)) / (1.0 - std::fabs(gamma)); }
 
 } // namespace
 
-int out_minus(const Circuit& c) { return c.balanced ? 3 : in_minus; }
+int out_minus(const Circuit& c) { return c.network->balanced ? 3 : in_minus; }
 
-Circuit build_circuit(Network network, const std::vector<double>& r) {
+Circuit build_circuit(Network network, const std::vector<double>& resistors) {
     Circuit c;
-    if (info(network).balanced) {
-        c.balanced = true;
+    c.network = network;
+    if (network->balanced)
         c.nodes = {"inp", "inn", "outp", "outn"};
-    } else {
+    else
         c.nodes = {"in", "gnd", "out"};
-    }
-    const int common = in_minus;
-    switch (network) {
-    case Network::tee:
-    case Network::bridged_tee:
-        c.nodes.emplace_back("mid");
-        add_arm(c, "R1", 0, r[0], in_plus, mid);
-        add_arm(c, "R2", 1, r[1], mid, out_plus);
-        add_arm(c, "R3", 2, r[2], mid, common);
-        if (network == Network::bridged_tee)
-            add_arm(c, "R4", 3, r[3], in_plus, out_plus);
-        break;
-    case Network::h: {
-        c.nodes.insert(c.nodes.end(), {"midp", "midn"});
-        const int mid_a = 4; // after the four port nodes
-        const int mid_other = 5;
-        add_split_arm(c, "R1", 0, r[0], in_plus, mid_a, in_minus, mid_other);
-        add_split_arm(c, "R2", 1, r[1], mid_a, out_plus, mid_other, 3);
-        add_arm(c, "R3", 2, r[2], mid_a, mid_other);
-        break;
-    }
-    case Network::pi:
-        add_arm(c, "R1", 0, r[0], in_plus, common);
-        add_arm(c, "R2", 1, r[1], out_plus, common);
-        add_arm(c, "R3", 2, r[2], in_plus, out_plus);
-        break;
-    case Network::pi_bal:
-        add_arm(c, "R1", 0, r[0], in_plus, in_minus);
-        add_arm(c, "R2", 1, r[1], out_plus, 3);
-        add_split_arm(c, "R3", 2, r[2], in_plus, out_plus, in_minus, 3);
-        break;
-    case Network::min_loss:
-        add_arm(c, "R1", 0, r[0], in_plus, out_plus);
-        add_arm(c, "R3", 1, r[1], out_plus, common);
-        break;
-    case Network::min_loss_bal:
-        add_split_arm(c, "R1", 0, r[0], in_plus, out_plus, in_minus, 3);
-        add_arm(c, "R3", 1, r[1], out_plus, 3);
-        break;
-    }
+    Layout layout(c, resistors);
+    for (const Step& step : network->topology.ladder)
+        layout.add(step);
+    if (network->topology.bridge >= 0)
+        layout.bridge(network->topology.bridge);
+    std::stable_sort(c.parts.begin(), c.parts.end(),
+                     [](const Part& x, const Part& y) { return x.resistor < y.resistor; });
     return c;
 }
 
+Chain chain(Network network, const std::vector<double>& resistors) {
+    std::vector<double> loop = resistors;
+    if (network->balanced)
+        for (std::size_t r = 0; r < loop.size(); ++r)
+            if (in_line(network->topology, static_cast<int>(r)))
+                loop[r] *= 2;
+    return topology_chain(network->topology, loop);
+}
+
+Analysis match(const Chain& t, double zone, double ztwo) {
+    double a = t.a_less_one + 1;
+    double d = t.d_less_one + 1;
+    Analysis out;
+    out.z_in = (a * ztwo + t.b) / (t.c * ztwo + d);
+    out.z_out = (d * zone + t.b) / (t.c * zone + a);
+    out.s21 =
+        2 * std::sqrt(zone) * std::sqrt(ztwo) / (a * ztwo + t.b + t.c * zone * ztwo + d * zone);
+    out.s12 = out.s21; // a network of resistors is reciprocal
+    out.gamma_in = (out.z_in - zone) / (out.z_in + zone);
+    out.gamma_out = (out.z_out - ztwo) / (out.z_out + ztwo);
+    return out;
+}
+
+Analysis analyse(const Chain& t, double zone, double ztwo) {
+    Analysis out = match(t, zone, ztwo);
+    out.loss = -20.0 * std::log10(out.s21);
+    out.return_loss_in = return_loss(out.gamma_in);
+    out.return_loss_out = return_loss(out.gamma_out);
+    out.vswr_in = vswr(out.gamma_in);
+    out.vswr_out = vswr(out.gamma_out);
+    return out;
+}
+
 Analysis analyse(const Circuit& c, double zone, double ztwo) {
-    Drive forward = drive(c, inward_port(), outward_port(c), zone, ztwo);
-    Drive reverse = drive(c, outward_port(c), inward_port(), ztwo, zone);
-    Analysis a;
-    a.z_in = forward.z;
-    a.z_out = reverse.z;
-    a.s21 = forward.transmission;
-    a.s12 = reverse.transmission;
-    a.loss = -20.0 * std::log10(std::fabs(a.s21));
-    a.gamma_in = (a.z_in - zone) / (a.z_in + zone);
-    a.gamma_out = (a.z_out - ztwo) / (a.z_out + ztwo);
-    a.return_loss_in = return_loss(a.gamma_in);
-    a.return_loss_out = return_loss(a.gamma_out);
-    a.vswr_in = vswr(a.gamma_in);
-    a.vswr_out = vswr(a.gamma_out);
-    return a;
+    return analyse(topology_chain(c.network->topology, loop_ohms(c)), zone, ztwo);
 }
 
 Analysis analyse(Network network, const std::vector<double>& resistors, double zone, double ztwo) {
-    return analyse(build_circuit(network, resistors), zone, ztwo);
+    return analyse(chain(network, resistors), zone, ztwo);
 }
 
+// From the loaded port back to the source, each arm's current and voltage
+// follow from the next one's as sums: V grows by I times a series arm, I by
+// V over a shunt arm. A bridge takes (V1 - V2) / R, with V1 - V2 = (A - 1) V2
+// + B I from the whole network's chain.
 PowerFlow power_flow(const Circuit& c, double zone, double ztwo, double available, Feed feed) {
     bool inward = feed == Feed::inward;
-    Port driven = inward ? inward_port() : outward_port(c);
-    Port loaded = inward ? outward_port(c) : inward_port();
+    const Topology& topology = c.network->topology;
+    std::vector<double> loop = loop_ohms(c);
+    Chain whole = topology_chain(topology, loop);
+    if (!inward)
+        whole = reversed(whole);
     double source = inward ? zone : ztwo;
     double load = inward ? ztwo : zone;
-    // A source of internal resistance R makes E^2 / 4R available.
-    double emf = std::sqrt(4.0 * available * source);
-    std::vector<double> v = node_voltages(c, driven, loaded, emf, source, load);
-    auto across = [&v](int a, int b) {
-        return v[static_cast<std::size_t>(a)] - v[static_cast<std::size_t>(b)];
-    };
+    double emf = std::sqrt(4.0 * available * source); // E^2 / 4R is available
+    double a = whole.a_less_one + 1;
+    double d = whole.d_less_one + 1;
+    double current = emf / (a * load + whole.b + source * (whole.c * load + d));
+    double volts = load * current;
     PowerFlow flow;
-    for (const Part& p : c.parts) {
-        double volts = across(p.from, p.to);
-        flow.parts.push_back(volts * volts / p.ohms);
+    flow.parts.assign(c.parts.size(), 0.0);
+    flow.load = volts * current;
+    // Every part of a line arm carries its current; a shunt arm has its voltage across it.
+    auto carrying = [&](int resistor, double amps) {
+        for (std::size_t p = 0; p < c.parts.size(); ++p)
+            if (c.parts[p].resistor == resistor)
+                flow.parts[p] = amps * amps * c.parts[p].ohms;
+    };
+    auto across = [&](int resistor, double v) {
+        for (std::size_t p = 0; p < c.parts.size(); ++p)
+            if (c.parts[p].resistor == resistor)
+                flow.parts[p] = v * v / c.parts[p].ohms;
+    };
+    if (topology.bridge >= 0) {
+        double bridge = (whole.a_less_one * volts + whole.b * current) /
+                        loop[static_cast<std::size_t>(topology.bridge)];
+        carrying(topology.bridge, bridge);
+        current -= bridge;
     }
-    double v_load = across(loaded.plus, loaded.minus);
-    flow.load = v_load * v_load / load;
+    std::vector<Step> steps = topology.ladder;
+    if (inward)
+        std::reverse(steps.begin(), steps.end());
+    for (const Step& step : steps) {
+        double ohms = loop[static_cast<std::size_t>(step.resistor)];
+        if (step.arm == Arm::series) {
+            carrying(step.resistor, current);
+            volts += current * ohms;
+        } else {
+            across(step.resistor, volts);
+            current += volts / ohms;
+        }
+    }
     return flow;
 }
 

@@ -1,72 +1,101 @@
 #include "formulas.h"
 
 #include <cmath>
+#include <numbers>
 
 namespace padcalc {
 namespace {
 
-// Rounds a line's double-precision result to the single precision it is
-// stored in.
-float stored(double value) { return static_cast<float>(value); }
+// A loss in dB as nepers: the voltage ratio K is e^x.
+double nepers(double loss_db) { return loss_db * std::numbers::ln10 / 20.0; }
 
-// The Tee, with each series arm split into `parts` equal parts: 1 for the
-// Tee, 2 for the H, whose shunt arm is the Tee's.
-FixedLossArms tee_split(float zone, float ztwo, float loss, double parts) {
-    float N = stored(std::pow(10.0, loss / 10.0)); // the power ratio
-    float a = stored(std::pow(double{N} * zone * ztwo, 0.5));
-    FixedLossArms arms;
-    arms.rthree = stored(2.0 * a / (N - 1.0));
-    float b = stored((N + 1.0) / (N - 1.0));
-    arms.rone = stored((double{zone} * b - arms.rthree) / parts);
-    arms.rtwo = stored((double{ztwo} * b - arms.rthree) / parts);
-    return arms;
+// (cosh x - sqrt(other/own)) / sinh x: a Tee's series arm over its own
+// side's impedance. Where the own side is the higher the numerator is a sum
+// of positive terms; where it is the lower, it is 2 sinh((x + m)/2)
+// sinh((x - m)/2) with m the least loss, which is small exactly when the arm
+// is and has the sign of x - m. Past 700 nepers, where sinh would overflow,
+// coth x - sqrt(r)/sinh x has nothing left to cancel.
+double series_ratio(double x, double own, double other) {
+    double root = std::sqrt(other / own);
+    if (x > 700)
+        return 1 / std::tanh(x) - root / std::sinh(x);
+    double excess = 0;
+    if (other <= own) {
+        double half = std::sinh(x / 2);
+        excess = 2 * half * half + (own - other) / own / (1 + root);
+    } else {
+        double m = least_loss_nepers(own, other);
+        excess = 2 * std::sinh((x + m) / 2) * std::sinh((x - m) / 2);
+    }
+    return excess / std::sinh(x);
+}
+
+// Geometric mean of the impedances, without overflow.
+double mean(double zone, double ztwo) { return std::sqrt(zone) * std::sqrt(ztwo); }
+
+std::vector<double> halve(std::vector<double> r, int index) {
+    r[static_cast<std::size_t>(index)] /= 2;
+    return r;
 }
 
 } // namespace
 
-FixedLossArms tee_arms(float zone, float ztwo, float loss) {
-    return tee_split(zone, ztwo, loss, 1.0);
+double least_loss_nepers(double zone, double ztwo) {
+    double high = std::max(zone, ztwo);
+    double low = std::min(zone, ztwo);
+    return std::asinh(std::sqrt((high - low) / low));
 }
 
-FixedLossArms h_arms(float zone, float ztwo, float loss) {
-    return tee_split(zone, ztwo, loss, 2.0);
+// R1 and R2 the series arms, R3 the shunt arm: sqrt(Z1 Z2) / sinh x.
+std::vector<double> tee_formula(double zone, double ztwo, double loss) {
+    double x = nepers(loss);
+    return {zone * series_ratio(x, zone, ztwo), ztwo * series_ratio(x, ztwo, zone),
+            mean(zone, ztwo) / std::sinh(x)};
 }
 
-FixedLossArms pi_arms(float zone, float ztwo, float loss) {
-    float N = stored(std::pow(10.0, loss / 10.0));
-    float a = stored(std::pow(double{zone} * ztwo / N, 0.5));
-    FixedLossArms arms;
-    arms.rthree = stored((N - 1.0) / 2.0 * a);
-    float b = stored((N + 1.0) / (N - 1.0));
-    arms.rone = stored(1.0 / (1.0 / zone * b - 1.0 / arms.rthree));
-    arms.rtwo = stored(1.0 / (1.0 / ztwo * b - 1.0 / arms.rthree));
-    return arms;
+// The Tee with each series arm split into a half in each line.
+std::vector<double> h_formula(double zone, double ztwo, double loss) {
+    return halve(halve(tee_formula(zone, ztwo, loss), 0), 1);
 }
 
-// The Pi's shunt arms, and its series arm split into a half in each line.
-FixedLossArms pi_bal_arms(float zone, float ztwo, float loss) {
-    FixedLossArms arms = pi_arms(zone, ztwo, loss);
-    arms.rthree = stored(arms.rthree / 2.0);
-    return arms;
+// The Tee's dual: R1 and R2 the shunt arms, R3 the series arm sqrt(Z1 Z2) sinh x.
+std::vector<double> pi_formula(double zone, double ztwo, double loss) {
+    double x = nepers(loss);
+    return {zone / series_ratio(x, ztwo, zone), ztwo / series_ratio(x, zone, ztwo),
+            mean(zone, ztwo) * std::sinh(x)};
 }
 
-MinLossPad min_loss_pad(float zone, float ztwo, bool balanced) {
-    float a = stored(std::pow(1.0 - double{ztwo} / zone, 0.5));
-    MinLossPad pad;
-    pad.rone = stored(balanced ? double{zone} * a / 2.0 : double{zone} * a);
-    pad.rthree = stored(double{ztwo} / a);
-    // The loss: 20 log10(sqrt(Z1/Z2) + sqrt(Z1/Z2 - 1)), the logarithm taken
-    // in double precision of the stored power ratio.
-    float b = stored(std::pow(double{zone} / ztwo, 0.5));
-    float c = stored(std::pow(double{zone} / ztwo - 1.0, 0.5));
-    float N = stored(std::pow(double{b} + c, 2.0));
-    pad.loss = stored(10.0 * std::log10(double{N}));
-    return pad;
+// The Pi with its series arm split into a half in each line.
+std::vector<double> pi_bal_formula(double zone, double ztwo, double loss) {
+    return halve(pi_formula(zone, ztwo, loss), 2);
 }
 
-BridgedTeeArms bridged_tee_arms(double z, double loss) {
-    double k = std::pow(10.0, loss / 20.0); // the voltage ratio
-    return {z, z, z / (k - 1.0), z * (k - 1.0)};
+// R1 = Z1 sqrt(1 - Z2/Z1) in series on the inward side, R3 = Z2 / sqrt(1 -
+// Z2/Z1) across the outward side; the loss is the least there is.
+std::vector<double> min_loss_formula(double zone, double ztwo, double) {
+    double a = std::sqrt((zone - ztwo) / zone);
+    return {zone * a, ztwo / a};
+}
+
+std::vector<double> min_loss_bal_formula(double zone, double ztwo, double loss) {
+    return halve(min_loss_formula(zone, ztwo, loss), 0);
+}
+
+// R1 = R2 = Z, the shunt arm Z / (K - 1) and the bridge Z (K - 1).
+std::vector<double> bridged_tee_formula(double zone, double, double loss) {
+    double k_less_one = std::expm1(nepers(loss));
+    return {zone, zone, zone / k_less_one, zone * k_less_one};
+}
+
+// Matched looking in: the series arm Z (1 - 1/K) on the inward side, the
+// shunt arm Z / (K - 1) across the outward port.
+std::vector<double> l_pad_formula(double zone, double, double loss) {
+    double x = nepers(loss);
+    return {-zone * std::expm1(-x), zone / std::expm1(x)};
+}
+
+std::vector<double> u_pad_formula(double zone, double ztwo, double loss) {
+    return halve(l_pad_formula(zone, ztwo, loss), 0);
 }
 
 } // namespace padcalc

@@ -2,123 +2,191 @@
 
 #include "formulas.h"
 
-#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <numbers>
+#include <stdexcept>
 
 namespace padcalc {
 namespace {
 
-const NetworkInfo networks[] = {
-    {Network::tee,
-     "tee",
-     "Unbalanced Tee",
-     false,
-     false,
-     false,
-     {{"R1", "series arm, inward side"}, {"R2", "series arm, outward side"}, {"R3", "shunt arm"}}},
-    {Network::h,
-     "h",
-     "Balanced H",
-     true,
-     false,
-     false,
-     {{"R1", "series arm, inward side, each line"},
-      {"R2", "series arm, outward side, each line"},
-      {"R3", "shunt arm"}}},
-    {Network::pi,
-     "pi",
-     "Unbalanced Pi",
-     false,
-     false,
-     false,
-     {{"R1", "shunt arm, inward side"}, {"R2", "shunt arm, outward side"}, {"R3", "series arm"}}},
-    {Network::pi_bal,
-     "pi-bal",
-     "Balanced Pi",
-     true,
-     false,
-     false,
-     {{"R1", "shunt arm, inward side"},
-      {"R2", "shunt arm, outward side"},
-      {"R3", "series arm, each line"}}},
-    {Network::min_loss,
-     "min-loss",
-     "Minimal Loss Pad (Unbalanced)",
-     false,
-     true,
-     false,
-     {{"R1", "series arm, inward side"}, {"R3", "shunt arm, outward side"}}},
-    {Network::min_loss_bal,
-     "min-loss-bal",
-     "Minimal Loss Pad (Balanced)",
-     true,
-     true,
-     false,
-     {{"R1", "series arm, inward side, each line"}, {"R3", "shunt arm, outward side"}}},
-    {Network::bridged_tee,
-     "bridged-tee",
-     "Bridged Tee",
-     false,
-     false,
-     true,
-     {{"R1", "series arm, inward side"},
-      {"R2", "series arm, outward side"},
-      {"R3", "shunt arm"},
-      {"R4", "bridge"}}},
-};
+constexpr Step series(int resistor) { return {Arm::series, resistor}; }
+constexpr Step shunt(int resistor) { return {Arm::shunt, resistor}; }
 
 bool positive_finite(double value) { return value > 0 && std::isfinite(value); }
 
-// Fills in the resistors, and a minimal loss pad's loss.
-void apply_formulas(Design& d) {
-    auto z1 = static_cast<float>(d.zone); // the menu reads its entries in single precision
-    auto z2 = static_cast<float>(d.ztwo);
-    auto l = static_cast<float>(d.loss);
-    FixedLossArms arms;
-    switch (d.network) {
-    case Network::tee:
-        arms = tee_arms(z1, z2, l);
-        break;
-    case Network::h:
-        arms = h_arms(z1, z2, l);
-        break;
-    case Network::pi:
-        arms = pi_arms(z1, z2, l);
-        break;
-    case Network::pi_bal:
-        arms = pi_bal_arms(z1, z2, l);
-        break;
-    case Network::min_loss:
-    case Network::min_loss_bal: {
-        MinLossPad pad = min_loss_pad(z1, z2, d.network == Network::min_loss_bal);
-        d.resistors = {pad.rone, pad.rthree};
-        d.loss = pad.loss;
-        return;
-    }
-    case Network::bridged_tee: {
-        BridgedTeeArms b = bridged_tee_arms(d.zone, d.loss);
-        d.resistors = {b.rone, b.rtwo, b.rthree, b.rfour};
-        return;
-    }
-    }
-    d.resistors = {arms.rone, arms.rtwo, arms.rthree};
+// The values the analysis holds to 1e-6 relative in any mix.
+constexpr double least_ohms = 1e-9;
+constexpr double most_ohms = 1e15;
+
+bool in_range(double ohms) { return ohms >= least_ohms && ohms <= most_ohms; }
+
+// The table, built on first use so that it is there for any static
+// initialiser that asks for a network.
+std::span<const NetworkInfo> table() {
+    static const NetworkInfo entries[] = {
+        {"tee",
+         "Unbalanced Tee",
+         false,
+         false,
+         false,
+         true,
+         {{"R1", "series arm, inward side"},
+          {"R2", "series arm, outward side"},
+          {"R3", "shunt arm"}},
+         {{series(0), shunt(2), series(1)}},
+         tee_formula,
+         " in o---[R1]---+---[R2]---o out\n"
+         "               |\n"
+         "              [R3]\n"
+         "               |\n"
+         "gnd o----------+----------o gnd\n"},
+        {"h",
+         "Balanced H",
+         true,
+         false,
+         false,
+         true,
+         {{"R1", "series arm, inward side, each line"},
+          {"R2", "series arm, outward side, each line"},
+          {"R3", "shunt arm"}},
+         {{series(0), shunt(2), series(1)}},
+         h_formula,
+         "inp o---[R1]---+---[R2]---o outp\n"
+         "               |\n"
+         "              [R3]\n"
+         "               |\n"
+         "inn o---[R1]---+---[R2]---o outn\n"},
+        {"pi",
+         "Unbalanced Pi",
+         false,
+         false,
+         false,
+         true,
+         {{"R1", "shunt arm, inward side"},
+          {"R2", "shunt arm, outward side"},
+          {"R3", "series arm"}},
+         {{shunt(0), series(2), shunt(1)}},
+         pi_formula,
+         " in o----+---[R3]---+----o out\n"
+         "         |          |\n"
+         "        [R1]       [R2]\n"
+         "         |          |\n"
+         "gnd o----+----------+----o gnd\n"},
+        {"pi-bal",
+         "Balanced Pi",
+         true,
+         false,
+         false,
+         true,
+         {{"R1", "shunt arm, inward side"},
+          {"R2", "shunt arm, outward side"},
+          {"R3", "series arm, each line"}},
+         {{shunt(0), series(2), shunt(1)}},
+         pi_bal_formula,
+         "inp o----+---[R3]---+----o outp\n"
+         "         |          |\n"
+         "        [R1]       [R2]\n"
+         "         |          |\n"
+         "inn o----+---[R3]---+----o outn\n"},
+        {"min-loss",
+         "Minimal Loss Pad (Unbalanced)",
+         false,
+         true,
+         false,
+         true,
+         {{"R1", "series arm, inward side"}, {"R3", "shunt arm, outward side"}},
+         {{series(0), shunt(1)}},
+         min_loss_formula,
+         " in o---[R1]---+----o out\n"
+         "               |\n"
+         "              [R3]\n"
+         "               |\n"
+         "gnd o----------+----o gnd\n"},
+        {"min-loss-bal",
+         "Minimal Loss Pad (Balanced)",
+         true,
+         true,
+         false,
+         true,
+         {{"R1", "series arm, inward side, each line"}, {"R3", "shunt arm, outward side"}},
+         {{series(0), shunt(1)}},
+         min_loss_bal_formula,
+         "inp o---[R1]---+----o outp\n"
+         "               |\n"
+         "              [R3]\n"
+         "               |\n"
+         "inn o---[R1]---+----o outn\n"},
+        {"bridged-tee",
+         "Bridged Tee",
+         false,
+         false,
+         true,
+         true,
+         {{"R1", "series arm, inward side"},
+          {"R2", "series arm, outward side"},
+          {"R3", "shunt arm"},
+          {"R4", "bridge"}},
+         {{series(0), shunt(2), series(1)}, 3},
+         bridged_tee_formula,
+         "         +--------[R4]--------+\n"
+         "         |                    |\n"
+         " in o----+---[R1]---+---[R2]--+----o out\n"
+         "                    |\n"
+         "                   [R3]\n"
+         "                    |\n"
+         "gnd o---------------+--------------o gnd\n"},
+        {"l-pad",
+         "L-pad",
+         false,
+         false,
+         true,
+         false,
+         {{"R1", "series arm, inward side"}, {"R3", "shunt arm, outward side"}},
+         {{series(0), shunt(1)}},
+         l_pad_formula,
+         " in o---[R1]---+----o out\n"
+         "               |\n"
+         "              [R3]\n"
+         "               |\n"
+         "gnd o----------+----o gnd\n"},
+        {"u-pad",
+         "U-pad",
+         true,
+         false,
+         true,
+         false,
+         {{"R1", "series arm, inward side, each line"}, {"R3", "shunt arm, outward side"}},
+         {{series(0), shunt(1)}},
+         u_pad_formula,
+         "inp o---[R1]---+----o outp\n"
+         "               |\n"
+         "              [R3]\n"
+         "               |\n"
+         "inn o---[R1]---+----o outn\n"},
+    };
+    return entries;
 }
 
 } // namespace
 
-const NetworkInfo& info(Network network) { return networks[static_cast<int>(network)]; }
+std::span<const NetworkInfo> networks() { return table(); }
 
-const NetworkInfo* find_network(std::string_view id) {
-    for (const NetworkInfo& n : networks)
+Network find_network(std::string_view id) {
+    for (const NetworkInfo& n : table())
         if (n.id == id)
             return &n;
     return nullptr;
 }
 
+Network network(std::string_view id) {
+    if (Network n = find_network(id))
+        return n;
+    throw std::invalid_argument("no network named " + std::string(id));
+}
+
 double least_loss(double zone, double ztwo) {
-    double r = std::max(zone, ztwo) / std::min(zone, ztwo);
-    return 20.0 * std::log10(std::sqrt(r) + std::sqrt(r - 1.0));
+    return least_loss_nepers(zone, ztwo) * 20.0 / std::numbers::ln10;
 }
 
 Design design(Network network, double zone, double ztwo, double loss) {
@@ -126,15 +194,15 @@ Design design(Network network, double zone, double ztwo, double loss) {
     d.network = network;
     d.zone = zone;
     d.ztwo = ztwo;
-    d.loss = loss;
     d.min_loss = least_loss(zone, ztwo);
-    apply_formulas(d);
+    d.loss = network->min_loss ? d.min_loss : loss;
+    d.resistors = network->formula(zone, ztwo, loss);
     d.buildable = why_unbuildable(d).empty();
     return d;
 }
 
 std::string why_unbuildable(const Design& d) {
-    const NetworkInfo& n = info(d.network);
+    const NetworkInfo& n = *d.network;
     if (!positive_finite(d.zone) || !positive_finite(d.ztwo))
         return "the impedances must be positive, finite numbers";
     if (n.equal_impedances && d.zone != d.ztwo)
@@ -149,8 +217,9 @@ std::string why_unbuildable(const Design& d) {
                       "the loss must be greater than %.3f dB for these impedances", d.min_loss);
         return text;
     }
-    if (!why_not_a_network(d).empty())
-        return "the resistors would not all be positive, finite values";
+    for (double r : d.resistors)
+        if (!positive_finite(r))
+            return "the resistors would not all be positive, finite values";
     return {};
 }
 
@@ -160,6 +229,12 @@ std::string why_not_a_network(const Design& d) {
     for (double r : d.resistors)
         if (!positive_finite(r))
             return "the resistors must be positive, finite numbers";
+    for (double ohms : {d.zone, d.ztwo})
+        if (!in_range(ohms))
+            return "the impedances must be from 1e-9 ohm to 1e15 ohm";
+    for (double r : d.resistors)
+        if (!in_range(r))
+            return "the resistors must be from 1e-9 ohm to 1e15 ohm";
     return {};
 }
 

@@ -1,38 +1,69 @@
-// The seven networks, what their resistors are called and do, and their
-// designs from the formulas.
+// The networks: each one entry of one table, which says everything about it
+// that the rest of the program needs. The analysis, the search's quick
+// model, the physical circuit, the drawing, the SPICE subcircuit and the
+// command line's lists all derive from these entries.
 #pragma once
 
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace padcalc {
 
-enum class Network { tee, h, pi, pi_bal, min_loss, min_loss_bal, bridged_tee };
-
-inline constexpr Network all_networks[] = {
-    Network::tee,          Network::h,          Network::pi, Network::pi_bal, Network::min_loss,
-    Network::min_loss_bal, Network::bridged_tee};
-
-// One of a network's resistors, as the menu names it.
+// One of a network's resistors, as the network names it.
 struct ResistorRole {
     std::string_view name; // "R1"
     std::string_view role; // "series arm, inward side"
 };
 
+// Where a resistor sits in the ladder from the inward to the outward port:
+// in the line (a series arm) or across it (a shunt arm). A balanced
+// network's series arm is split into two equal halves, one in each line,
+// and the resistor's value is that of one half.
+enum class Arm { series, shunt };
+
+struct Step {
+    Arm arm;
+    int resistor; // the index of the resistor in the network's list
+};
+
+// The network's circuit: a ladder of arms from the inward port to the
+// outward port, and optionally a bridge, a resistor straight from the
+// inward to the outward terminal across the whole ladder.
+struct Topology {
+    std::vector<Step> ladder;
+    int bridge = -1; // the index of the bridging resistor, or -1
+};
+
+// The resistors, in the order the network names them, for the entries: the
+// impedances on each side and the loss in dB (which a minimal loss pad
+// ignores). Each value is the double precision of the exact formula.
+using DesignFormula = std::vector<double> (*)(double zone, double ztwo, double loss);
+
 struct NetworkInfo {
-    Network network;
     std::string_view id;    // the command line's name: "pi-bal"
     std::string_view title; // "Balanced Pi"
     bool balanced;
     bool min_loss;         // no loss is asked for: the pad has the least loss
     bool equal_impedances; // one impedance Z on both sides
+    bool outward_matched;  // the outward port is matched too, not only the inward
     std::vector<ResistorRole> resistors;
+    Topology topology;
+    DesignFormula formula;
+    // The drawing in ASCII: '-' and '|' are wires, '+' a joint, [Rn] a
+    // resistor, and the ports named at the ends of the lines.
+    std::string_view drawing;
 };
 
-const NetworkInfo& info(Network network);
+// A network is its entry in the table.
+using Network = const NetworkInfo*;
+
+std::span<const NetworkInfo> networks();
 // The network with this command-line name, or nullptr.
-const NetworkInfo* find_network(std::string_view id);
+Network find_network(std::string_view id);
+// The network with this name, which must be one of the table's.
+Network network(std::string_view id);
 
 // The least loss, in dB, that any resistive pad between these impedances
 // can have: 20 log10(sqrt(r) + sqrt(r - 1)), r the larger over the smaller.
@@ -41,7 +72,7 @@ double least_loss(double zone, double ztwo);
 // A design: the entries and the resistors, in the order the network names
 // them, each the value of one physical resistor.
 struct Design {
-    Network network = Network::tee;
+    Network network = nullptr;
     double zone = 0;
     double ztwo = 0;
     double loss = 0;     // asked for; for a minimal loss pad, its loss
@@ -50,8 +81,8 @@ struct Design {
     bool buildable = false;
 };
 
-// Designs the network. A minimal loss pad ignores `loss`; a bridged Tee
-// takes `zone` as its one impedance and `ztwo` must equal it.
+// Designs the network. A minimal loss pad ignores `loss`; a network of
+// equal impedances takes `zone` as its one impedance and `ztwo` must equal it.
 Design design(Network network, double zone, double ztwo, double loss);
 
 // Why a design cannot be built, or an empty text if it can.

@@ -11,13 +11,13 @@ namespace {
 // The circuit's names for its nodes, but for an unbalanced pad's common
 // line: never `gnd` or `0`, which simulators take for the global ground.
 std::string node_name(const Circuit& circuit, int node) {
-    if (!circuit.balanced && node == in_minus)
+    if (!circuit.network->balanced && node == in_minus)
         return std::string(spice_common_port);
     return circuit.nodes[static_cast<std::size_t>(node)];
 }
 
 std::string port_list(const Circuit& circuit) {
-    if (circuit.balanced)
+    if (circuit.network->balanced)
         return node_name(circuit, in_plus) + " " + node_name(circuit, in_minus) + " " +
                node_name(circuit, out_plus) + " " + node_name(circuit, out_minus(circuit));
     return node_name(circuit, in_plus) + " " + node_name(circuit, out_plus) + " " +
@@ -64,7 +64,7 @@ bool valid_spice_name(std::string_view name) {
 }
 
 std::string default_spice_name(Network network, double zone, double ztwo, double loss) {
-    const NetworkInfo& about = info(network);
+    const NetworkInfo& about = *network;
     std::string name;
     for (char c : about.id)
         name += c == '-' ? '_' : static_cast<char>(std::toupper(static_cast<unsigned char>(c)));

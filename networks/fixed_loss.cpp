@@ -3,8 +3,8 @@
 
 #include "screens.h"
 
-#include "design/formulas.h"
 #include "design/network.h"
+#include "steps.h"
 
 #include <cmath>
 
@@ -37,7 +37,9 @@ void warn_if_unbuildable(Console& con, const WorkingValues& w) {
 
 using Formulas = FixedLossArms (*)(float zone, float ztwo, float loss);
 
-void fixed_loss_screen(Console& con, WorkingValues& w, std::string_view title, Formulas formulas) {
+// The screen of the network with this command-line name and these steps.
+void fixed_loss_screen(Console& con, WorkingValues& w, std::string_view title, Formulas formulas,
+                       std::string_view network) {
     w.reset();
     con.clear_screen();
     con.write_text(title);
@@ -48,9 +50,10 @@ void fixed_loss_screen(Console& con, WorkingValues& w, std::string_view title, F
     con.write_text(loss_prompt);
     con.read_value(w.loss);
     FixedLossArms arms = formulas(w.zone, w.ztwo, w.loss);
-    w.rone = arms.rone;
-    w.rtwo = arms.rtwo;
-    w.rthree = arms.rthree;
+    std::vector<double> exact = exact_resistors(network, w.zone, w.ztwo, w.loss);
+    w.rone = checked(arms.rone, exact[0]);
+    w.rtwo = checked(arms.rtwo, exact[1]);
+    w.rthree = checked(arms.rthree, exact[2]);
     con.write_text(r1_line, w.rone);
     con.write_text(r2_line, w.rtwo);
     con.write_text(r3_line, w.rthree);
@@ -62,19 +65,19 @@ void fixed_loss_screen(Console& con, WorkingValues& w, std::string_view title, F
 } // namespace
 
 void tee_un(Console& con, WorkingValues& w, std::string_view title) {
-    fixed_loss_screen(con, w, title, tee_arms);
+    fixed_loss_screen(con, w, title, tee_arms, "tee");
 }
 
 void h_bal(Console& con, WorkingValues& w, std::string_view title) {
-    fixed_loss_screen(con, w, title, h_arms);
+    fixed_loss_screen(con, w, title, h_arms, "h");
 }
 
 void pi_un(Console& con, WorkingValues& w, std::string_view title) {
-    fixed_loss_screen(con, w, title, pi_arms);
+    fixed_loss_screen(con, w, title, pi_arms, "pi");
 }
 
 void pi_bal(Console& con, WorkingValues& w, std::string_view title) {
-    fixed_loss_screen(con, w, title, pi_bal_arms);
+    fixed_loss_screen(con, w, title, pi_bal_arms, "pi-bal");
 }
 
 } // namespace padcalc

@@ -5,7 +5,8 @@
 
 #include "screens.h"
 
-#include "design/formulas.h"
+#include "design/network.h"
+#include "steps.h"
 
 #include <cmath>
 
@@ -37,9 +38,11 @@ void min_loss_screen(Console& con, WorkingValues& w, std::string_view title, boo
         if (why.empty()) {
             right = true;
             MinLossPad pad = min_loss_pad(w.zone, w.ztwo, balanced);
-            w.rone = pad.rone;
-            w.rthree = pad.rthree;
-            w.loss = pad.loss;
+            std::vector<double> exact =
+                exact_resistors(balanced ? "min-loss-bal" : "min-loss", w.zone, w.ztwo, 0);
+            w.rone = checked(pad.rone, exact[0]);
+            w.rthree = checked(pad.rthree, exact[1]);
+            w.loss = checked(pad.loss, least_loss(w.zone, w.ztwo));
             con.write_text(r1_line, w.rone);
             con.write_text(r3_line, w.rthree);
             con.write_text("\nThe minium loss for the network is = %6.3f dB", w.loss);

@@ -2,7 +2,7 @@
 // screens have in common.
 //
 // The entries and results are stored in single precision, as the formulas
-// (design/formulas.h) take and give them.
+// (steps.h) take and give them.
 #pragma once
 
 #include <string_view>

@@ -1,6 +1,6 @@
 // The fixed-loss screens, Tee, H, Pi and balanced Pi, as whole screens.
 
-#include "design/formulas.h"
+#include "networks/steps.h"
 #include "script_port.h"
 
 #include <gtest/gtest.h>
@@ -86,11 +86,14 @@ TEST(FixedLossScreens, WorkedExamples) {
         // No loss at all divides by zero.
         {'a', "600", "600", "0", "      nan", "      nan", "      inf", warning("0.000")},
         {'c', "75", "75", "0", "      nan", "      nan", "    0.000", warning("0.000")},
-        // Entries that no loss can help, and losses too large for a float.
+        // Entries that no loss can help.
         {'a', "0", "600", "10", "    0.000", "  733.333", "    0.000", no_design},
-        {'a', "600", "600", "500", "      nan", "      nan", "      nan", no_design},
-        // Just above the least loss, single precision gives negative arms.
-        {'c', "75", "75", "0.001", "-2108591.750", "-2108591.750", "    0.009", no_design},
+        // Where the single-precision steps go wrong (a power ratio too large
+        // for a float, arms that cancel just above the least loss) the screen
+        // shows the exact values.
+        {'a', "600", "600", "500", "  600.000", "  600.000", "    0.000", ""},
+        {'c', "75", "75", "0.001", "1302883.375", "1302883.375", "    0.009", ""},
+        {'a', "4700", "4700", "0.001", "    0.271", "    0.271", "40823680.000", ""},
     };
     const char* titles[] = {"Unbalanced Tee Network\n\n", "Balanced H Network\n\n",
                             "Unbalanced Pi Network\n\n", "Balanced Pi Network\n\n"};
@@ -174,12 +177,15 @@ TEST(FixedLossScreens, DesignsMatchTheirImpedancesAndLoss) {
 }
 
 // The Pi at low losses, where N is close to 1 and (N + 1)/(N - 1) loses
-// its digits unless it is worked in double precision: each line worked
-// independently here, in double on the stored single-precision values.
-TEST(FixedLossScreens, LowLossPiIsWorkedInDoublePrecision) {
+// its digits: the steps, each line worked independently here in double on
+// the stored single-precision values, and the screen, which shows the exact
+// value where the steps stray by more than 1e-4 (28952.995 from a worked
+// decimal computation, where the steps give 29306.436) and the steps' own
+// value where they do not.
+TEST(FixedLossScreens, LowLossPiShowsTheExactValue) {
     EXPECT_EQ(run_screen('c', "50", "50", "0.03"),
               screen("Unbalanced Pi Network\n\n", "50", "50", "0.03",
-                     results("29306.436", "29306.436", "    0.173")));
+                     results("28952.994", "28952.994", "    0.173")));
     EXPECT_EQ(run_screen('c', "50", "50", "1.01"),
               screen("Unbalanced Pi Network\n\n", "50", "50", "1.01",
                      results("  860.954", "  860.954", "    5.827")));

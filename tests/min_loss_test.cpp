@@ -1,6 +1,6 @@
 // The minimal loss pads and their refusal loop.
 
-#include "design/formulas.h"
+#include "networks/steps.h"
 #include "script_port.h"
 
 #include <cmath>
