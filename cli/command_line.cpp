@@ -1,5 +1,6 @@
 #include "command_line.h"
 
+#include "design/report.h"
 #include "design/spice.h"
 #include "design/touchstone.h"
 #include "output.h"
@@ -345,28 +346,23 @@ int run_check(int argc, char** argv) {
         return usage_error("check", "check: " + network_text + " takes " +
                                         std::to_string(n->resistors.size()) + " resistors, not " +
                                         std::to_string(resistor_texts.size()));
-    Design d;
-    d.network = n;
+    double zone = 0;
+    double ztwo = 0;
+    std::vector<double> resistors(resistor_texts.size());
     std::string error;
-    if (!read_number(parse_ohms, z1_text, "Z1", d.zone, error) ||
-        !read_number(parse_ohms, z2_text, "Z2", d.ztwo, error))
+    if (!read_number(parse_ohms, z1_text, "Z1", zone, error) ||
+        !read_number(parse_ohms, z2_text, "Z2", ztwo, error))
         return usage_error("check", "check: " + error);
-    for (std::size_t i = 0; i < resistor_texts.size(); ++i) {
-        d.resistors.push_back(0);
-        if (!read_number(parse_ohms, resistor_texts[i], n->resistors[i].name, d.resistors[i],
-                         error))
+    for (std::size_t i = 0; i < resistor_texts.size(); ++i)
+        if (!read_number(parse_ohms, resistor_texts[i], n->resistors[i].name, resistors[i], error))
             return usage_error("check", "check: " + error);
-    }
     if (!read_options(t, s, error))
         return usage_error("check", "check: " + error);
     // Only the text has characters beyond ASCII: the locale is not looked up for the rest.
     s.ascii = s.ascii || (s.format == Format::text && !locale_is_utf8());
-    d.min_loss = least_loss(d.zone, d.ztwo);
-    d.buildable = why_not_a_network(d).empty();
-    Analysis a = analyse(d.network, d.resistors, d.zone, d.ztwo);
-    d.loss = a.loss;
+    Design d = checked_design(n, zone, ztwo, std::move(resistors));
     Run run("check", s, false);
-    run.add(d, a);
+    run.add(d, analyse(n, d.resistors, zone, ztwo));
     return run.finish();
 }
 

@@ -1,5 +1,7 @@
 #include "output.h"
 
+#include "design/report.h"
+
 #include <nlohmann/json.hpp>
 
 #include <cstdio>

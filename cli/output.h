@@ -1,6 +1,7 @@
 // Standard output for the command line's reports, written in blocks.
 #pragma once
 
+#include "design/settings.h"
 #include "report.h"
 
 #include <string>

@@ -195,6 +195,18 @@ Analysis analyse(Network network, const std::vector<double>& resistors, double z
     return analyse(chain(network, resistors), zone, ztwo);
 }
 
+Design checked_design(Network network, double zone, double ztwo, std::vector<double> resistors) {
+    Design d;
+    d.network = network;
+    d.zone = zone;
+    d.ztwo = ztwo;
+    d.min_loss = least_loss(zone, ztwo);
+    d.resistors = std::move(resistors);
+    d.buildable = why_not_a_network(d).empty();
+    d.loss = analyse(network, d.resistors, zone, ztwo).loss;
+    return d;
+}
+
 // From the loaded port back to the source, each arm's current and voltage
 // follow from the next one's as sums: V grows by I times a series arm, I by
 // V over a shunt arm. A bridge takes (V1 - V2) / R, with V1 - V2 = (A - 1) V2

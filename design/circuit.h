@@ -79,6 +79,11 @@ Analysis match(const Chain& chain, double zone, double ztwo);
 Analysis analyse(const Circuit& c, double zone, double ztwo);
 Analysis analyse(Network network, const std::vector<double>& resistors, double zone, double ztwo);
 
+// A network built from given resistors, between a source Z1 and a load Z2:
+// its least loss, and the loss it has. Buildable when the values make a
+// network (why_not_a_network).
+Design checked_design(Network network, double zone, double ztwo, std::vector<double> resistors);
+
 // The power in each physical resistor, in the order of Circuit::parts, and
 // in the load, when a source with `available` watts feeds one port.
 struct PowerFlow {

@@ -1,10 +1,10 @@
-// One design or check worked out for what the command line asked: builds
+// One design or check worked out for what was asked: builds
 // from preferred values, their tolerance, and the power in each resistor.
 #pragma once
 
-#include "design/choose.h"
-#include "design/circuit.h"
-#include "design/network.h"
+#include "choose.h"
+#include "circuit.h"
+#include "network.h"
 #include "settings.h"
 
 #include <algorithm>

@@ -1,10 +1,11 @@
-// The SPICE report: the pad as a subcircuit, with a header that says what
-// it is and which values it holds.
+// The exports for simulators: the pad as a SPICE subcircuit, with a header
+// that says what it is and which values it holds, and its S-parameters.
 
 #include "report.h"
 
-#include "design/export_text.h"
-#include "design/spice.h"
+#include "export_text.h"
+#include "spice.h"
+#include "touchstone.h"
 
 #include <cstdio>
 
@@ -25,6 +26,14 @@ std::string spice_report(const Result& r, const Settings& s, long sweep_index) {
     std::vector<std::string> header = {"padcalc: " + std::string(n.title) + " pad", entries, least,
                                        "values: " + exported_values(r, s)};
     return spice_subcircuit(build_circuit(d.network, exported_resistors(r, s)), name, header);
+}
+
+std::string touchstone_report(const Result& r, const Settings& s) {
+    const Design& d = r.design;
+    Analysis a = analyse(d.network, exported_resistors(r, s), d.zone, d.ztwo);
+    std::vector<std::string> header = {"padcalc: " + std::string(d.network->title) + " pad, " +
+                                       exported_values(r, s)};
+    return touchstone(a, d.zone, d.ztwo, s.frequencies, header);
 }
 
 } // namespace padcalc

@@ -1,7 +1,8 @@
-// What the command line was asked for, besides the network and its entries.
+// What was asked of a design, besides the network and its entries: the
+// format, the builds, tolerance, power and the exports.
 #pragma once
 
-#include "design/preferred.h"
+#include "preferred.h"
 
 #include <optional>
 #include <string>

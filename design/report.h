@@ -1,0 +1,24 @@
+// The reports that programs read, the same wherever they are asked for: a
+// design or check as a JSON object, a SPICE subcircuit and a Touchstone file.
+#pragma once
+
+#include "evaluate.h"
+
+#include <nlohmann/json_fwd.hpp>
+
+#include <string>
+
+namespace padcalc {
+
+// One object for a design or a check. Numbers read back to the same double;
+// a figure that is not finite is null.
+nlohmann::ordered_json json_report(const Result& r);
+
+// The subcircuit of the values that `s` says to export; a sweep's designs
+// after the first take their index into a name given by `s`.
+std::string spice_report(const Result& r, const Settings& s, long sweep_index);
+
+// The Touchstone file of the values that `s` says to export, at its frequencies.
+std::string touchstone_report(const Result& r, const Settings& s);
+
+} // namespace padcalc
