@@ -33,8 +33,15 @@ if(PKG_CONFIG_FOUND)
     endif()
   endif()
 endif()
-if(NOT WIN32)
-  install(FILES completion/padcalc DESTINATION ${PADCALC_COMPLETIONS_DIR})
+# The program writes its own completion, from the tables the command line
+# is built from; each build of it writes the script anew.
+set(PADCALC_COMPLETION ${CMAKE_BINARY_DIR}/completion/padcalc)
+if(NOT CMAKE_CROSSCOMPILING)
+  add_custom_command(TARGET padcalc POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/completion
+    COMMAND sh -c "\"$1\" --completion > \"$2\"" sh $<TARGET_FILE:padcalc> ${PADCALC_COMPLETION}
+    VERBATIM)
+  install(FILES ${PADCALC_COMPLETION} DESTINATION ${PADCALC_COMPLETIONS_DIR})
 endif()
 set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/gzip-manual.cmake)
 

@@ -47,15 +47,16 @@ expect() {
     fi
 }
 
-networks=(tee h pi pi-bal bridged-tee min-loss min-loss-bal)
+networks=(tee h pi pi-bal bridged-tee min-loss min-loss-bal l-pad u-pad)
 series=(E3 E6 E12 E24 E48 E96 E192)
 
 # The first word: the commands, or the two options that stand alone.
 expect 'padcalc t' tee
+expect 'padcalc l' l-pad
 expect 'padcalc p' pi pi-bal
 expect 'padcalc min' min-loss min-loss-bal
 expect 'padcalc ' "${networks[@]}" check
-expect 'padcalc --' --help --version
+expect 'padcalc --' --help --version --completion
 expect 'padcalc x' # an unknown word has no completion
 
 # check: a network first, then numbers.

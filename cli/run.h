@@ -1,0 +1,44 @@
+// One run of the command line: each design or check worked out, its
+// problems said on standard error, and its report written.
+#pragma once
+
+#include "design/evaluate.h"
+#include "output.h"
+
+#include <string>
+
+namespace padcalc {
+
+class Run {
+  public:
+    // `sweep` for losses written as a sweep, of which there are `total`.
+    Run(const Settings& s, bool sweep, long total)
+        : s_(s), writer_(s, sweep), sweep_(sweep), total_(total) {}
+
+    // A design, or with `analysis` the figures of a check.
+    void add(const Design& d, std::optional<Analysis> analysis = std::nullopt);
+    // Says what is still unsaid and gives the exit status: 0, or 1 if any
+    // design could not be built, had a problem or could not be written.
+    int finish();
+
+  private:
+    void cannot_build(double loss, const std::string& why);
+    void say_unbuilt();
+    void write_touchstone(const Result& r);
+
+    const Settings& s_;
+    Writer writer_;
+    bool sweep_;
+    long total_;
+    int status_ = 0;
+    // A sweep's consecutive losses that cannot be built for one reason are
+    // said in one line.
+    struct Unbuilt {
+        std::string why;
+        double first = 0;
+        double last = 0;
+        long count = 0;
+    } unbuilt_;
+};
+
+} // namespace padcalc
