@@ -54,7 +54,9 @@ std::string check_lists() {
         std::string names;
         for (const ResistorRole& r : n.resistors)
             names += " " + std::string(r.name);
-        text += "  " + std::string(n.id) + std::string(14 - n.id.size(), ' ') + names + "\n";
+        names += std::string(names.size() < 14 ? 14 - names.size() : 2, ' ');
+        text += "  " + std::string(n.id) + std::string(14 - n.id.size(), ' ') + names.substr(1) +
+                std::string(n.title) + "\n";
     }
     return text;
 }

@@ -16,12 +16,11 @@ std::string_view ohm_sign(bool ascii) { return ascii ? "ohm" : "Ω"; }
 
 std::string ohms(double value, bool ascii) { return engineering(value, ohm_sign(ascii), ascii); }
 
-// A figure in a fixed number of decimals, with nan and inf as such.
+// A figure in a fixed number of decimals; one that is not a finite number
+// (the return loss of a perfect match, a resistor of a loss of 0 dB) is "-".
 std::string fixed(double value, int decimals) {
-    if (std::isnan(value))
-        return "nan";
-    if (std::isinf(value))
-        return value < 0 ? "-inf" : "inf";
+    if (!std::isfinite(value))
+        return "-";
     char text[64];
     std::snprintf(text, sizeof text, "%.*f", decimals, value);
     return text;
@@ -116,8 +115,10 @@ std::string power_text(std::string_view which, const Power& p, bool ascii) {
 
 std::string engineering(double value, std::string_view unit, bool ascii) {
     static constexpr const char* prefixes[] = {"p", "n", "µ", "m", "", "k", "M", "G"};
-    if (!std::isfinite(value) || std::fabs(value) < 0.5e-15) // below 0.001 p: nothing
-        return fixed(std::isfinite(value) ? 0.0 : value, 3) + " " + std::string(unit);
+    if (!std::isfinite(value))
+        return fixed(value, 3);
+    if (std::fabs(value) < 0.5e-15) // below 0.001 p: nothing
+        return fixed(0.0, 3) + " " + std::string(unit);
     // Round to four significant figures first, so that 999.96 becomes 1.000 k.
     auto exponent = static_cast<int>(std::floor(std::log10(std::fabs(value))));
     double step = std::pow(10.0, exponent - 3);
@@ -137,7 +138,7 @@ std::string text_report(const Result& r, bool ascii) {
                        resistor_table(r, ascii);
     if (r.design.network->min_loss && !r.analysis)
         text += "Loss of the pad: " + fixed(r.design.loss, 3) + " dB\n";
-    if (r.analysis)
+    if (r.analysis && r.design.buildable)
         text += "\n" + analysis_figures(*r.analysis, ascii);
     if (r.power)
         text += power_text(r.analysis ? "resistors" : "ideal design", *r.power, ascii);

@@ -15,8 +15,7 @@ void say(const std::string& problem) { std::fprintf(stderr, "padcalc: %s\n", pro
 
 void Run::add(const Design& d, std::optional<Analysis> analysis) {
     std::vector<std::string> problems;
-    Result r = evaluate(d, s_, problems);
-    r.analysis = analysis;
+    Result r = evaluate(d, s_, problems, analysis);
     if (d.buildable)
         say_unbuilt();
     else if (analysis)

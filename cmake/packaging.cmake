@@ -55,24 +55,10 @@ set(CPACK_PACKAGE_NAME padcalc)
 set(CPACK_PACKAGE_VENDOR "padcalc developers")
 set(CPACK_PACKAGE_CONTACT "${PADCALC_DEB_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "calculator for resistive attenuators and matching pads")
-set(CPACK_PACKAGE_DESCRIPTION
-    "padcalc works out the resistors of resistive pads from the source and
-load impedances and, for attenuators, the loss wanted in dB. It covers the
-unbalanced Tee, the balanced H, the unbalanced and balanced Pi, and the
-minimal loss pad that matches two impedances with the least loss a
-resistive network can have, unbalanced and balanced.
-
-It runs as a console menu: one key chooses a network, the entries are
-typed as numbers, and the resistors are shown at once, with a warning when
-the entries cannot make a network. With no console it reads a whole
-session from standard input, so it can be scripted.
-
-On the command line it designs any of these and the bridged Tee in one
-call, or checks a pad built from given resistors, and writes text with a
-drawing, JSON or CSV. It chooses preferred values (E3 to E192, singly or in
-pairs) for the least error in loss and match, shows what tolerance does,
-gives the power in each resistor, and exports a SPICE subcircuit and a
-Touchstone file.")
+# The description names the networks as the program itself lists them, so
+# it is read from the built program's --help when cpack runs.
+set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_LIST_DIR}/package-description.cmake)
+set(CPACK_PADCALC_PROGRAM ${CMAKE_BINARY_DIR}/padcalc${CMAKE_EXECUTABLE_SUFFIX})
 set(CPACK_STRIP_FILES ON)
 
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${PADCALC_DEB_MAINTAINER}")

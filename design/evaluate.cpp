@@ -44,9 +44,10 @@ BuildResult build_result(const Design& d, const Build& b, const Settings& s) {
 
 } // namespace
 
-Result evaluate(const Design& d, const Settings& s, std::vector<std::string>& problems) {
-    Result r{d, std::nullopt, std::nullopt, s.series, std::nullopt, std::nullopt};
-    if (s.power)
+Result evaluate(const Design& d, const Settings& s, std::vector<std::string>& problems,
+                std::optional<Analysis> analysis) {
+    Result r{d, analysis, std::nullopt, s.series, std::nullopt, std::nullopt};
+    if (s.power && d.buildable)
         r.power = power_of(d, d.resistors, s);
     if (s.series && d.buildable) {
         std::string why;
@@ -58,7 +59,7 @@ Result evaluate(const Design& d, const Settings& s, std::vector<std::string>& pr
         }
     }
     if (s.rating && r.power) {
-        check_rating(*r.power, "ideal design", problems);
+        check_rating(*r.power, analysis ? "given resistors" : "ideal design", problems);
         if (r.best) {
             std::string series(series_name(*s.series));
             check_rating(*r.nearest->power, "nearest " + series + " build", problems);

@@ -42,10 +42,12 @@ struct Result {
     std::optional<BuildResult> best;
 };
 
-// Works out what `s` asks for the design. Problems that are not the
-// design's own (a value outside the preferred range, a resistor over its
-// rating) are added to `problems`, one message each.
-Result evaluate(const Design& d, const Settings& s, std::vector<std::string>& problems);
+// Works out what `s` asks for the design, or with `analysis` for a check of
+// given resistors. Problems that are not the design's own (a value outside
+// the preferred range, a resistor over its rating) are added to `problems`,
+// one message each.
+Result evaluate(const Design& d, const Settings& s, std::vector<std::string>& problems,
+                std::optional<Analysis> analysis = std::nullopt);
 
 // The resistors that the exports take: the best build with a series, the
 // nearest with `nearest`, else the ideal design.

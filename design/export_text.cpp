@@ -17,8 +17,10 @@ std::string comment_block(const std::vector<std::string>& lines, std::string_vie
             std::size_t end = text.find('\n');
             std::string_view line = text.substr(0, end);
             out += marker;
-            if (!line.empty())
-                out += " " + std::string(line);
+            if (!line.empty()) {
+                out += ' ';
+                out += line;
+            }
             out += "\n";
             if (end == std::string_view::npos)
                 break;

@@ -12,6 +12,7 @@
 #include <fstream>
 #include <regex>
 #include <set>
+#include <sstream>
 #include <sys/stat.h>
 
 namespace padcalc::testing {
@@ -27,7 +28,7 @@ BareRun run_args(std::vector<std::string> args) {
 const std::vector<std::vector<std::string>> designs = {
     {"tee", "50", "75", "10"},    {"h", "600", "150", "20"},  {"pi", "50", "75", "10"},
     {"pi-bal", "75", "50", "10"}, {"min-loss", "600", "150"}, {"min-loss-bal", "600", "150"},
-    {"bridged-tee", "50", "10"},
+    {"bridged-tee", "50", "10"},  {"l-pad", "8", "6"},        {"u-pad", "600", "10"},
 };
 
 std::vector<std::string> with(std::vector<std::string> args, const std::string& option) {
@@ -307,6 +308,63 @@ TEST(CommandLineExport, SpiceSubcircuits) {
     EXPECT_NE(run.output.find(".subckt PAD_1 in out com\n"), std::string::npos) << run.output;
     EXPECT_NE(run.output.find(".subckt PAD_2 in out com\n"), std::string::npos) << run.output;
     EXPECT_NE(run.output.find("nearest E24 build"), std::string::npos) << run.output;
+}
+
+// Every format, for every network: each CSV row has as many fields as the
+// header; every key the manual names is there when its option is given;
+// the SPICE values are the JSON build's, the nearest with --nearest and the
+// best without.
+TEST(CommandLineFormats, RowsKeysAndExportsAgree) {
+    for (const auto& entries : designs) {
+        std::vector<std::string> args = entries;
+        for (const char* option :
+             {"--series", "E12", "--pairs", "--tolerance", "2", "--power", "2W", "--rating", "5W"})
+            args.push_back(option);
+        BareRun csv = run_args(with(args, "--csv"));
+        std::istringstream rows(csv.output);
+        std::string header;
+        std::getline(rows, header);
+        auto fields = [](const std::string& line) {
+            return std::count(line.begin(), line.end(), ',');
+        };
+        for (std::string row; std::getline(rows, row);)
+            EXPECT_EQ(fields(row), fields(header)) << entries[0] << "\n" << header << "\n" << row;
+
+        auto json = nlohmann::json::parse(run_args(with(args, "--json")).output);
+        for (const char* key : {"network", "z1", "z2", "loss_db", "min_loss_db", "buildable",
+                                "resistors", "power", "build"})
+            EXPECT_TRUE(json.contains(key)) << entries[0] << " " << key;
+        for (const char* key :
+             {"available_w", "fed_inward", "fed_outward", "rating_w", "over_rating"})
+            EXPECT_TRUE(json["power"].contains(key)) << entries[0] << " " << key;
+        for (const char* which : {"nearest", "best"}) {
+            auto build = json["build"][which];
+            for (const char* key :
+                 {"resistors", "loss_db", "z_in", "z_out", "return_loss_in_db",
+                  "return_loss_out_db", "vswr_in", "vswr_out", "merit", "tolerance", "power"})
+                EXPECT_TRUE(build.contains(key)) << entries[0] << " " << which << " " << key;
+            std::vector<std::string> spice_args = with(args, "--spice");
+            if (std::string(which) == "nearest")
+                spice_args.push_back("--nearest");
+            BareRun spice = run_args(spice_args);
+            for (auto& [name, resistor] : build["resistors"].items()) {
+                // A split arm's halves are both the resistor's value.
+                for (const std::string& part : {name + " ", name + "A "}) {
+                    auto at = spice.output.find("\n" + part);
+                    if (at == std::string::npos)
+                        continue;
+                    std::string line =
+                        spice.output.substr(at + 1, spice.output.find('\n', at + 1) - at - 1);
+                    EXPECT_EQ(std::strtod(line.substr(line.rfind(' ') + 1).c_str(), nullptr),
+                              resistor["ohms"].get<double>())
+                        << entries[0] << " " << which << " " << line;
+                }
+            }
+            EXPECT_NE(spice.output.find("values: " + std::string(which) + " E12 build"),
+                      std::string::npos)
+                << spice.output;
+        }
+    }
 }
 
 std::string read_file(const std::string& path) {
