@@ -370,5 +370,24 @@ TEST(CommandLineExport, TouchstoneFileWholeOrNotAtAll) {
     rmdir(folder);
 }
 
+// A Touchstone file named through a symbolic link is written where the link
+// points, and the link stays; it was once replaced by a file of its own.
+TEST(CommandLineExport, TouchstoneFileThroughASymbolicLink) {
+    char folder[] = "/tmp/padcalc-touchstone-XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    std::string link = std::string(folder) + "/link.s2p";
+    std::string target = std::string(folder) + "/pad.s2p";
+    ASSERT_EQ(symlink("pad.s2p", link.c_str()), 0);
+    BareRun run = run_args({"tee", "50", "50", "10", "--touchstone", link, "--freq", "1k:1M:4"});
+    EXPECT_TRUE(run.exit.exited_with(0)) << run.errors;
+    struct stat st {};
+    ASSERT_EQ(lstat(link.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_TRUE(read_file(target).ends_with("[End]\n"));
+    std::remove(link.c_str());
+    std::remove(target.c_str());
+    rmdir(folder);
+}
+
 } // namespace
 } // namespace padcalc::testing
