@@ -245,6 +245,7 @@ class Run {
             writer_.add(r);
     }
 
+    bool failed() const { return writer_.failed(); }
     int finish() { return writer_.finish(status_); }
 
   private:
@@ -311,7 +312,7 @@ int run_design(const NetworkInfo& n, int argc, char** argv) {
     s.ascii = s.ascii || (s.format == Format::text && !locale_is_utf8());
 
     Run run(command, s, losses->count > 1);
-    for (long i = 0; i < losses->count; ++i)
+    for (long i = 0; i < losses->count && !run.failed(); ++i)
         run.add(design(n.network, zone, ztwo, losses->at(i)));
     return run.finish();
 }

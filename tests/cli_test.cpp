@@ -119,6 +119,22 @@ TEST(CommandLineDesign, SweepGivesADesignForEachLoss) {
     EXPECT_NE(run.errors.find("5.719 dB"), std::string::npos) << run.errors;
 }
 
+// Standard output lost to a reader that has gone, with SIGPIPE ignored,
+// stops a sweep of ten million losses at the first block that cannot be
+// written, with one message and status 1. It once ran the whole sweep first.
+TEST(CommandLineDesign, LostOutputStopsASweepAtOnce) {
+    for (const char* format : {"--csv", "--json"}) {
+        BareOptions closed;
+        closed.args = {"tee", "50", "50", "0.00001:100:0.00001", format};
+        closed.output_closed = true;
+        BareRun run = run_bare("", closed);
+        EXPECT_TRUE(run.exit.exited_with(1)) << format;
+        EXPECT_TRUE(run.errors.ends_with("padcalc: write error: Broken pipe\n")) << run.errors;
+        EXPECT_EQ(run.errors.find("write error"), run.errors.rfind("write error")) << run.errors;
+        EXPECT_LT(run.exit.cpu_seconds(), 1.0) << format;
+    }
+}
+
 TEST(CommandLineDesign, UnbuildableDesignsExitWithOne) {
     struct Case {
         std::vector<std::string> args;
