@@ -95,6 +95,26 @@ bool write_all(int fd, std::string_view text) {
     return true;
 }
 
+// Moves the new file over the destination. Another process may hold the
+// destination for a moment (a virus scanner, an indexer, another writer
+// moving its own file there), which Windows gives as access denied: the
+// move is tried again for a while before that is believed. Gives 0, or a
+// Windows error code.
+DWORD move_over(const fs::path& from, const fs::path& to) {
+    const int most_tries = 20;
+    const DWORD pause_ms = 10;
+    for (int tried = 1;; ++tried) {
+        if (MoveFileExW(from.c_str(), to.c_str(),
+                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            return 0;
+        DWORD error = GetLastError();
+        if ((error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) ||
+            tried == most_tries)
+            return error;
+        Sleep(pause_ms);
+    }
+}
+
 // Windows: a temporary file of its own beside the destination, flushed to
 // the disk, then moved over the destination.
 std::string write_replacing(const std::string& path, std::string_view text) {
@@ -114,11 +134,9 @@ std::string write_replacing(const std::string& path, std::string_view text) {
         ::_wunlink(temporary.c_str());
         return failure(path, error == 0 ? EIO : error);
     }
-    if (!MoveFileExW(temporary.c_str(), target.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        std::string why = std::system_category().message(static_cast<int>(GetLastError()));
+    if (DWORD error = move_over(temporary, target); error != 0) {
         ::_wunlink(temporary.c_str());
-        return path + ": " + why;
+        return path + ": " + std::system_category().message(static_cast<int>(error));
     }
     return {};
 }
