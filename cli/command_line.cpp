@@ -326,7 +326,7 @@ int run_design(Network n, int argc, char** argv) {
     s.ascii = s.ascii || (s.format == Format::text && !locale_is_utf8());
 
     Run run(s, sweep, losses->count);
-    for (long i = 0; i < losses->count; ++i)
+    for (long i = 0; i < losses->count && !run.failed(); ++i)
         run.add(design(n, zone, ztwo, losses->at(i)));
     return run.finish();
 }

@@ -1,10 +1,12 @@
 #include "output.h"
 
 #include "design/report.h"
+#include "output_file.h"
 
 #include <nlohmann/json.hpp>
 
 #include <cstdio>
+#include <cstring>
 
 namespace padcalc {
 namespace {
@@ -22,16 +24,21 @@ void Output::write(std::string_view text) {
 bool Output::flush() {
     if (!buffer_.empty() &&
         std::fwrite(buffer_.data(), 1, buffer_.size(), stdout) != buffer_.size())
-        failed_ = true;
+        note_failure();
     buffer_.clear();
     if (std::fflush(stdout) != 0)
-        failed_ = true;
-    return !failed_;
+        note_failure();
+    return error_ == 0;
+}
+
+void Output::note_failure() {
+    if (error_ == 0)
+        error_ = standard_output_error();
 }
 
 int finish(Output& out, int status) {
     if (!out.flush()) {
-        std::perror("padcalc: write error");
+        std::fprintf(stderr, "padcalc: write error: %s\n", std::strerror(out.error()));
         return 1;
     }
     return status;

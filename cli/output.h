@@ -9,17 +9,22 @@
 
 namespace padcalc {
 
-// Standard output, in blocks; a write that fails is remembered, so that lost
-// output never passes for success.
+// Standard output, in blocks; the first write that fails is remembered, with
+// why, so that lost output never passes for success.
 class Output {
   public:
     void write(std::string_view text);
     // Writes what is held; false if any write so far has failed.
     bool flush();
+    bool failed() const { return error_ != 0; }
+    // Why the first failed write failed, as an errno value; 0 if none has.
+    int error() const { return error_; }
 
   private:
+    void note_failure(); // keeps why, from errno, if it is the first failure
+
     std::string buffer_;
-    bool failed_ = false;
+    int error_ = 0;
 };
 
 // Ends a run: when the output did not all reach its destination, says so
@@ -32,6 +37,8 @@ class Writer {
   public:
     Writer(const Settings& s, bool sweep) : s_(s), sweep_(sweep) {}
     void add(const Result& r);
+    // Whether output has been lost: the rest of a run need not be worked out.
+    bool failed() const { return out_.failed(); }
     int finish(int status);
 
   private:

@@ -17,6 +17,8 @@ class Run {
 
     // A design, or with `analysis` the figures of a check.
     void add(const Design& d, std::optional<Analysis> analysis = std::nullopt);
+    // Whether standard output has been lost, so that nothing more is worth working out.
+    bool failed() const { return writer_.failed(); }
     // Says what is still unsaid and gives the exit status: 0, or 1 if any
     // design could not be built, had a problem or could not be written.
     int finish();

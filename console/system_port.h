@@ -4,7 +4,18 @@
 
 #include "port.h"
 
+#ifdef _WIN32
+#include <string>
+#include <vector>
+#endif
+
 namespace padcalc {
+
+#ifdef _WIN32
+// The program's arguments in UTF-8, from the command line Windows keeps in
+// UTF-16; empty if it cannot be read.
+std::vector<std::string> utf8_arguments();
+#endif
 
 // On POSIX, keys come from standard input when it is a terminal, else from
 // the controlling terminal, else (no console at all) from standard input

@@ -6,6 +6,8 @@
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
+#include <shellapi.h>
+
 #include <algorithm>
 #include <conio.h>
 #include <cstdio>
@@ -174,7 +176,29 @@ void clear_console(HANDLE out) {
     SetConsoleCursorPosition(out, home);
 }
 
+std::string utf8_of(const wchar_t* text) {
+    int size = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    if (size <= 0)
+        return {};
+    std::string out(static_cast<std::size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text, -1, out.data(), size, nullptr, nullptr);
+    out.pop_back(); // the terminating null, which the size counts
+    return out;
+}
+
 } // namespace
+
+std::vector<std::string> utf8_arguments() {
+    int count = 0;
+    wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (!wide)
+        return {};
+    std::vector<std::string> arguments;
+    for (int i = 0; i < count; ++i)
+        arguments.push_back(utf8_of(wide[i]));
+    LocalFree(wide);
+    return arguments;
+}
 
 SystemPort::SystemPort() {
     _setmode(_fileno(stdin), _O_TEXT);

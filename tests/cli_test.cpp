@@ -122,6 +122,22 @@ TEST(CommandLineDesign, SweepGivesADesignForEachLoss) {
     EXPECT_NE(run.errors.find("5.719 dB"), std::string::npos) << run.errors;
 }
 
+// Standard output lost to a reader that has gone, with SIGPIPE ignored,
+// stops a sweep of ten million losses at the first block that cannot be
+// written, with one message and status 1. It once ran the whole sweep first.
+TEST(CommandLineDesign, LostOutputStopsASweepAtOnce) {
+    for (const char* format : {"--csv", "--json"}) {
+        BareOptions closed;
+        closed.args = {"tee", "50", "50", "0.00001:100:0.00001", format};
+        closed.output_closed = true;
+        BareRun run = run_bare("", closed);
+        EXPECT_TRUE(run.exit.exited_with(1)) << format;
+        EXPECT_TRUE(run.errors.ends_with("padcalc: write error: Broken pipe\n")) << run.errors;
+        EXPECT_EQ(run.errors.find("write error"), run.errors.rfind("write error")) << run.errors;
+        EXPECT_LT(run.exit.cpu_seconds(), 1.0) << format;
+    }
+}
+
 TEST(CommandLineDesign, UnbuildableDesignsExitWithOne) {
     struct Case {
         std::vector<std::string> args;
@@ -402,6 +418,25 @@ TEST(CommandLineExport, TouchstoneFileWholeOrNotAtAll) {
     EXPECT_EQ(stat("/dev/null", &st), 0);
     EXPECT_TRUE(S_ISCHR(st.st_mode));
     std::remove(file.c_str());
+    rmdir(folder);
+}
+
+// A Touchstone file named through a symbolic link is written where the link
+// points, and the link stays; it was once replaced by a file of its own.
+TEST(CommandLineExport, TouchstoneFileThroughASymbolicLink) {
+    char folder[] = "/tmp/padcalc-touchstone-XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    std::string link = std::string(folder) + "/link.s2p";
+    std::string target = std::string(folder) + "/pad.s2p";
+    ASSERT_EQ(symlink("pad.s2p", link.c_str()), 0);
+    BareRun run = run_args({"tee", "50", "50", "10", "--touchstone", link, "--freq", "1k:1M:4"});
+    EXPECT_TRUE(run.exit.exited_with(0)) << run.errors;
+    struct stat st {};
+    ASSERT_EQ(lstat(link.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_TRUE(read_file(target).ends_with("[End]\n"));
+    std::remove(link.c_str());
+    std::remove(target.c_str());
     rmdir(folder);
 }
 

@@ -5,17 +5,26 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
-#include <sched.h>
+#include <random>
 #include <sstream>
 #include <string>
+#include <vector>
+#ifdef _WIN32
+#include <thread>
+#else
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <grp.h>
+#include <sched.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 namespace padcalc {
 namespace {
@@ -33,19 +42,28 @@ std::string contents(const fs::path& path) {
 class OutputFile : public ::testing::Test {
   protected:
     void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "padcalc-out-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        folder = pattern;
+        std::random_device random;
+        do
+            folder = fs::temp_directory_path() / ("padcalc-out-" + std::to_string(random()));
+        while (!fs::create_directory(folder));
     }
-    void TearDown() override { fs::remove_all(folder); }
+    void TearDown() override {
+        // A test may have left folders that cannot be written to.
+        for (const auto& entry : fs::recursive_directory_iterator(folder))
+            if (!entry.is_symlink() && entry.is_directory())
+                fs::permissions(entry.path(), fs::perms::all);
+        fs::remove_all(folder);
+    }
 
     // The names in the folder: no temporary file may be left behind.
-    std::vector<std::string> names() const {
+    std::vector<std::string> names(const fs::path& in) const {
         std::vector<std::string> out;
-        for (const auto& entry : fs::directory_iterator(folder))
+        for (const auto& entry : fs::directory_iterator(in))
             out.push_back(entry.path().filename().string());
+        std::sort(out.begin(), out.end());
         return out;
     }
+    std::vector<std::string> names() const { return names(folder); }
 
     fs::path folder;
 };
@@ -53,10 +71,14 @@ class OutputFile : public ::testing::Test {
 TEST_F(OutputFile, ReplacesTheContentAndLeavesNoTemporaryFile) {
     fs::path file = folder / "pad.s2p";
     std::ofstream(file) << "an older and longer file";
+#ifndef _WIN32
     ::chmod(file.c_str(), 0640);
+#endif
     EXPECT_EQ(write_file_replacing(file.string(), "new\n"), "");
     EXPECT_EQ(contents(file), "new\n");
+#ifndef _WIN32
     EXPECT_EQ(fs::status(file).permissions(), fs::perms(0640));
+#endif
     EXPECT_EQ(names(), std::vector<std::string>{"pad.s2p"});
 }
 
@@ -66,6 +88,226 @@ TEST_F(OutputFile, RefusesWhatCannotBeWritten) {
     EXPECT_NE(write_file_replacing((folder / "sub").string(), "x"), "");
     EXPECT_TRUE(fs::is_directory(folder / "sub"));
     EXPECT_EQ(names(), std::vector<std::string>{"sub"});
+}
+
+// Another writer's temporary file beside the same destination is its own:
+// it is neither written over nor renamed into place. On Windows the name was
+// once the same for every writer.
+TEST_F(OutputFile, AnotherWritersTemporaryFileIsLeftAlone) {
+    fs::path file = folder / "pad.s2p";
+    fs::path theirs = folder / "pad.s2p.padcalc-tmp";
+    std::ofstream(theirs) << "another writer's";
+    EXPECT_EQ(write_file_replacing(file.string(), "ours"), "");
+    EXPECT_EQ(contents(file), "ours");
+    EXPECT_EQ(contents(theirs), "another writer's");
+}
+
+#ifdef _WIN32
+
+// Two writers at once, each replacing the same file many times: every write
+// succeeds, and the file is always one writer's text whole.
+TEST_F(OutputFile, TwoWritersAtOnceEachWriteWhole) {
+    fs::path file = folder / "pad.s2p";
+    std::string texts[] = {std::string(256 * 1024, 'a'), std::string(128 * 1024, 'b')};
+    int failures[2] = {0, 0};
+    auto writer = [&](int which) {
+        for (int i = 0; i < 50; ++i)
+            failures[which] += write_file_replacing(file.string(), texts[which]).empty() ? 0 : 1;
+    };
+    std::thread first(writer, 0);
+    std::thread second(writer, 1);
+    first.join();
+    second.join();
+    EXPECT_EQ(failures[0] + failures[1], 0);
+    std::string written = contents(file);
+    EXPECT_TRUE(written == texts[0] || written == texts[1]) << written.size() << " bytes";
+    EXPECT_EQ(names(), std::vector<std::string>{"pad.s2p"});
+}
+
+#else
+
+// Runs `body` in a child process as a user without root's privileges
+// (nobody, when the tests run as root), and says whether it returned true.
+// The fixture's folder is opened to everyone for it.
+template <class Body> void as_ordinary_user(const fs::path& folder, Body body) {
+    ::chmod(folder.c_str(), 0777);
+    pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const uid_t nobody = 65534;
+        if (::geteuid() == 0 &&
+            (::setgroups(0, nullptr) != 0 || ::setgid(nobody) != 0 || ::setuid(nobody) != 0))
+            ::_exit(77);
+        ::_exit(body() ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    if (WEXITSTATUS(status) == 77)
+        GTEST_SKIP() << "cannot become an ordinary user";
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "see the child's output above";
+}
+
+// Prints what went wrong in a child, where gtest's assertions do not reach.
+bool check(bool ok, const std::string& what) {
+    if (!ok)
+        std::fprintf(stderr, "failed: %s\n", what.c_str());
+    return ok;
+}
+
+// A symbolic link is written through, as an editor does: the file it names
+// (at the end of a chain of links, in whatever folder) gets the text, and
+// the link stays a link.
+TEST_F(OutputFile, WritesThroughSymbolicLinksAndKeepsThem) {
+    fs::create_directory(folder / "data");
+    fs::path target = folder / "data" / "pad.s2p";
+    std::ofstream(target) << "old";
+    fs::create_symlink("data/pad.s2p", folder / "last");
+    fs::create_symlink("last", folder / "first");
+    fs::create_directory(folder / "links");
+    fs::create_symlink("../data/pad.s2p", folder / "links" / "up");
+    fs::create_symlink(target, folder / "absolute");
+    for (const char* link : {"first", "last", "links/up", "absolute"}) {
+        EXPECT_EQ(write_file_replacing((folder / link).string(), link), "") << link;
+        EXPECT_TRUE(fs::is_symlink(folder / link)) << link;
+        EXPECT_EQ(contents(target), link);
+    }
+    EXPECT_EQ(names(), (std::vector<std::string>{"absolute", "data", "first", "last", "links"}));
+    EXPECT_EQ(names(folder / "data"), std::vector<std::string>{"pad.s2p"});
+    EXPECT_EQ(names(folder / "links"), std::vector<std::string>{"up"});
+}
+
+// A link to nothing yet makes the file it names; a link to a folder or a
+// device, or a loop of links, is refused.
+TEST_F(OutputFile, DanglingLinksGetTheirTargetAndLoopsAreRefused) {
+    fs::create_symlink("new.s2p", folder / "link");
+    EXPECT_EQ(write_file_replacing((folder / "link").string(), "made"), "");
+    EXPECT_TRUE(fs::is_symlink(folder / "link"));
+    EXPECT_EQ(contents(folder / "new.s2p"), "made");
+
+    fs::create_symlink("loop-b", folder / "loop-a");
+    fs::create_symlink("loop-a", folder / "loop-b");
+    fs::create_directory(folder / "sub");
+    fs::create_symlink("sub", folder / "to-folder");
+    fs::create_symlink("/dev/null", folder / "to-device");
+    for (const char* link : {"loop-a", "to-folder", "to-device"}) {
+        EXPECT_NE(write_file_replacing((folder / link).string(), "x"), "") << link;
+        EXPECT_TRUE(fs::is_symlink(folder / link)) << link;
+    }
+    EXPECT_EQ(names(), (std::vector<std::string>{"link", "loop-a", "loop-b", "new.s2p", "sub",
+                                                 "to-device", "to-folder"}));
+}
+
+// The temporary file goes beside the file the link names: a link in a
+// folder the user may not write to, naming a file in one they may.
+TEST_F(OutputFile, ALinkInAFolderThatCannotBeWrittenToIsWrittenThrough) {
+    fs::create_directory(folder / "mine");
+    fs::create_directory(folder / "fixed");
+    fs::create_symlink("../mine/pad.s2p", folder / "fixed" / "link");
+    ::chmod((folder / "mine").c_str(), 0777);
+    ::chmod((folder / "fixed").c_str(), 0555);
+    as_ordinary_user(folder, [&] {
+        std::string why = write_file_replacing((folder / "fixed" / "link").string(), "through");
+        return check(why.empty(), "write through the link: " + why) &&
+               check(contents(folder / "mine" / "pad.s2p") == "through", "the target's text");
+    });
+}
+
+// As the shell's > would: a file the user could not open for writing, or a
+// new file in a folder they cannot write to, is refused and left as it was,
+// though the folder would let a rename replace the file.
+TEST_F(OutputFile, RefusesWhatTheUserCouldNotOpenForWriting) {
+    fs::path read_only = folder / "read-only.s2p";
+    std::ofstream(read_only) << "kept";
+    ::chmod(read_only.c_str(), 0444);
+    fs::create_directory(folder / "fixed");
+    ::chmod((folder / "fixed").c_str(), 0555);
+    as_ordinary_user(folder, [&] {
+        std::string why = write_file_replacing(read_only.string(), "x");
+        std::string why_new = write_file_replacing((folder / "fixed" / "new.s2p").string(), "x");
+        return check(why.find("Permission denied") != std::string::npos, "refusal: " + why) &&
+               check(contents(read_only) == "kept", "the read-only file kept") &&
+               check(why_new.find("Permission denied") != std::string::npos,
+                     "refusal of a new file: " + why_new) &&
+               check(!fs::exists(folder / "fixed" / "new.s2p"), "no new file");
+    });
+    EXPECT_EQ(names(), (std::vector<std::string>{"fixed", "read-only.s2p"}));
+}
+
+// The new file keeps the old one's owner and group where the program may
+// set them, and never carries a setuid or setgid bit over.
+TEST_F(OutputFile, KeepsOwnerAndGroupButNoSetuidBit) {
+    fs::path file = folder / "pad.s2p";
+    std::ofstream(file) << "old";
+    bool root = ::geteuid() == 0;
+    const uid_t owner = 4321;
+    const gid_t group = 8765;
+    if (root) {
+        ASSERT_EQ(::chown(file.c_str(), owner, group), 0);
+    }
+    ASSERT_EQ(::chmod(file.c_str(), 06755), 0);
+    EXPECT_EQ(write_file_replacing(file.string(), "new"), "");
+    struct stat after {};
+    ASSERT_EQ(::stat(file.c_str(), &after), 0);
+    EXPECT_EQ(after.st_mode & 07777, 0755u);
+    if (root) {
+        EXPECT_EQ(after.st_uid, owner);
+        EXPECT_EQ(after.st_gid, group);
+    }
+}
+
+// An owner the program may not give the file is no error: the file becomes
+// the writer's, as an editor's would.
+TEST_F(OutputFile, AnOwnerThatCannotBeKeptIsNoError) {
+    fs::path file = folder / "shared.s2p";
+    std::ofstream(file) << "old";
+    ::chmod(file.c_str(), 0666);
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs a file of another user's";
+    as_ordinary_user(folder, [&] {
+        std::string why = write_file_replacing(file.string(), "new");
+        return check(why.empty(), "write: " + why) && check(contents(file) == "new", "text");
+    });
+}
+
+// Each folder whose fsync the program asks for, with what the destination
+// held at that moment.
+struct FolderSync {
+    ino_t folder;
+    std::string held;
+};
+std::vector<FolderSync> folder_syncs;
+std::string watched_file;
+
+} // namespace
+} // namespace padcalc
+
+// Every fsync of the program's passes through here, on its way to the C
+// library's: a folder's is recorded.
+extern "C" int fsync(int fd) {
+    static auto* real = reinterpret_cast<int (*)(int)>(::dlsym(RTLD_NEXT, "fsync"));
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode))
+        padcalc::folder_syncs.push_back({st.st_ino, padcalc::contents(padcalc::watched_file)});
+    return real(fd);
+}
+
+namespace padcalc {
+namespace {
+
+// The rename is made lasting: the folder is synced after it, so that a crash
+// cannot bring back the old file once the write has been reported done.
+TEST_F(OutputFile, SyncsTheFolderAfterTheRename) {
+    fs::path file = folder / "pad.s2p";
+    std::ofstream(file) << "old";
+    watched_file = file.string();
+    folder_syncs.clear();
+    EXPECT_EQ(write_file_replacing(file.string(), "new"), "");
+    struct stat st {};
+    ASSERT_EQ(::stat(folder.c_str(), &st), 0);
+    ASSERT_EQ(folder_syncs.size(), 1u);
+    EXPECT_EQ(folder_syncs[0].folder, st.st_ino);
+    EXPECT_EQ(folder_syncs[0].held, "new");
 }
 
 // A device is refused, not renamed over; run as root a rename would succeed.
@@ -126,6 +368,8 @@ TEST_F(OutputFile, FullDiskIsAnErrorAndKeepsTheOldFile) {
         GTEST_SKIP() << "no tmpfs can be mounted here";
     EXPECT_EQ(WEXITSTATUS(status), 0);
 }
+
+#endif
 
 } // namespace
 } // namespace padcalc
