@@ -44,6 +44,9 @@ TEST(PreferredTables, NearestIsByRatio) {
     const std::vector<double>& e24 = preferred_values(Series::e24);
     EXPECT_EQ(nearest_value(e24, 4.497), 4.7); // above sqrt(4.3 x 4.7), below (4.3 + 4.7) / 2
     EXPECT_EQ(nearest_value(e24, 4.495), 4.3);
+    // At the exact geometric midpoint of 2.0 and 2.2 (their product and its
+    // square root's square are the same double), the upper one.
+    EXPECT_EQ(nearest_value(e24, std::sqrt(2.0 * 2.2)), 2.2);
     EXPECT_EQ(nearest_value(e24, 0.05), 0.1);
     EXPECT_EQ(nearest_value(e24, 2e7), 1e7);
 }
@@ -80,8 +83,11 @@ TEST(PreferredCandidates, HoldTheNearestSinglesAndPairs) {
     std::mt19937 random(7);
     std::uniform_real_distribution<double> exponent(-1.0, 7.0);
     for (int i = 0; i < 40; ++i) {
-        double ideal = i < 2 ? (i == 0 ? 0.1 : 1e7) : std::pow(10.0, exponent(random));
-        Series s = i % 2 ? Series::e24 : Series::e3;
+        // The ends of the range, and an ideal value that is itself a pair's
+        // total, which must keep the three totals above it as well.
+        const double fixed[] = {0.1, 1e7, 2.2 + 2.2};
+        double ideal = i < 3 ? fixed[i] : std::pow(10.0, exponent(random));
+        Series s = i % 2 || i == 2 ? Series::e24 : Series::e3;
         std::vector<Choice> found = candidates(preferred_values(s), ideal, true);
         for (const Choice& c : found) {
             double joined = c.parts.size() == 1 ? c.parts[0]
@@ -113,6 +119,23 @@ TEST(PreferredCandidates, MakeEachTotalThePlainestWay) {
         EXPECT_EQ(at->parts,
                   (total == 4.4 ? std::vector<double>{2.2, 2.2} : std::vector<double>{total}));
     }
+}
+
+// The merit worked by hand: the worst of the loss error in tenths of a dB
+// and each port's |reflection| in hundredths; a minimal loss pad's loss and
+// an L-pad's outward port do not count.
+TEST(ChooseBuilds, MeritWorkedByHand) {
+    Analysis a;
+    a.loss = 10.05;       // 0.05 dB off: 0.5
+    a.gamma_in = 0.003;   // 0.3
+    a.gamma_out = -0.004; // 0.4
+    EXPECT_NEAR(merit(design(network("tee"), 50, 50, 10), a), 0.5, 1e-12);
+    a.gamma_out = -0.012;
+    EXPECT_NEAR(merit(design(network("tee"), 50, 50, 10), a), 1.2, 1e-12);
+    EXPECT_NEAR(merit(design(network("l-pad"), 50, 50, 10), a), 0.5, 1e-12);
+    a.gamma_in = 0.007;
+    EXPECT_NEAR(merit(design(network("min-loss"), 600, 150, 0), a), 1.2, 1e-12);
+    EXPECT_NEAR(merit(design(network("l-pad"), 50, 50, 10), a), 0.7, 1e-12);
 }
 
 // A design of each network from its natural entries.
