@@ -1,9 +1,8 @@
 #include "command_line.h"
 
+#include "design/quantity.h"
 #include "design/spice.h"
-#include "design/touchstone.h"
 #include "options.h"
-#include "quantity.h"
 #include "run.h"
 
 #include <CLI/CLI.hpp>
@@ -155,12 +154,12 @@ bool locale_is_utf8() {
 #endif
 }
 
-// Reads a number, or says which argument could not be read.
-bool read_number(std::optional<double> (*parse)(std::string_view), const std::string& text,
+// Reads a number, or says which argument was refused and why.
+bool read_number(Parsed<double> (*parse)(std::string_view), const std::string& text,
                  std::string_view name, double& value, std::string& error) {
-    std::optional<double> parsed = parse(text);
+    Parsed<double> parsed = parse(text);
     if (!parsed) {
-        error = "cannot read " + std::string(name) + " '" + text + "'";
+        error = std::string(name) + " '" + text + "': " + parsed.reason();
         return false;
     }
     value = *parsed;
@@ -169,22 +168,12 @@ bool read_number(std::optional<double> (*parse)(std::string_view), const std::st
 
 // The Touchstone file's frequencies, START:STOP:POINTS.
 bool read_frequencies(const std::string& text, Settings& s, std::string& error) {
-    error = "cannot read --freq '" + text + "': START:STOP:POINTS, such as 1MHz:1GHz:11";
-    std::size_t first = text.find(':');
-    std::size_t second = first == std::string::npos ? first : text.find(':', first + 1);
-    if (second == std::string::npos)
+    Parsed<std::vector<double>> hz = parse_frequencies(text);
+    if (!hz) {
+        error = "--freq '" + text + "': " + hz.reason();
         return false;
-    std::optional<double> start = parse_hertz(std::string_view(text).substr(0, first));
-    std::optional<double> stop =
-        parse_hertz(std::string_view(text).substr(first + 1, second - first - 1));
-    std::string_view count = std::string_view(text).substr(second + 1);
-    int points = 0;
-    auto read = std::from_chars(count.data(), count.data() + count.size(), points);
-    if (!start || !stop || read.ec != std::errc{} || read.ptr != count.data() + count.size() ||
-        !(*start > 0) || !(*stop >= *start) || !std::isfinite(*stop) || points < 1 ||
-        points > 100000)
-        return false;
-    s.frequencies = log_frequencies(*start, *stop, points);
+    }
+    s.frequencies = *hz;
     return true;
 }
 
@@ -205,26 +194,23 @@ std::string missing_value(const CLI::App& app, const OptionTexts& t) {
     return {};
 }
 
-// Reads the options' values; a value that cannot be read is a usage error.
+// Reads the options' values; a value that is refused is a usage error.
 bool read_options(const OptionTexts& t, Settings& s, std::string& error) {
-    auto optional_number = [&error](std::optional<double> (*parse)(std::string_view),
+    auto optional_number = [&error](Parsed<double> (*parse)(std::string_view),
                                     const std::string& text, std::string_view name,
-                                    std::optional<double>& value, bool positive) {
+                                    std::optional<double>& value) {
         double v = 0;
         if (text.empty())
             return true;
-        if (!read_number(parse, text, name, v, error) || !std::isfinite(v) || v < 0 ||
-            (positive && v == 0)) {
-            error = "cannot read " + std::string(name) + " '" + text + "'";
+        if (!read_number(parse, text, name, v, error))
             return false;
-        }
         value = v;
         return true;
     };
     if (!t.series.empty()) {
         s.series = find_series(t.series);
         if (!s.series) {
-            error = "unknown --series '" + t.series + "': E3, E6, E12, E24, E48, E96 or E192";
+            error = "--series '" + t.series + "': not a series: E3, E6, E12, E24, E48, E96 or E192";
             return false;
         }
     }
@@ -232,18 +218,12 @@ bool read_options(const OptionTexts& t, Settings& s, std::string& error) {
     s.touchstone = t.touchstone;
     if (!s.spice_name.empty() && !valid_spice_name(s.spice_name)) {
         error = "--name '" + s.spice_name +
-                "' is not a SPICE name: a letter, then letters, "
-                "digits and underscores";
+                "': not a SPICE name: a letter, then letters, digits and underscores";
         return false;
     }
-    if (!optional_number(parse_percent, t.tolerance, "--tolerance", s.tolerance, false))
-        return false;
-    if (s.tolerance && !(*s.tolerance < 100)) {
-        error = "--tolerance '" + t.tolerance + "': must be at least 0 and below 100";
-        return false;
-    }
-    return optional_number(parse_watts, t.power, "--power", s.power, true) &&
-           optional_number(parse_watts, t.rating, "--rating", s.rating, true) &&
+    return optional_number(parse_tolerance, t.tolerance, "--tolerance", s.tolerance) &&
+           optional_number(parse_power, t.power, "--power", s.power) &&
+           optional_number(parse_rating, t.rating, "--rating", s.rating) &&
            (s.touchstone.empty() || read_frequencies(t.freq, s, error));
 }
 
@@ -299,12 +279,12 @@ int run_design(Network n, int argc, char** argv) {
     std::string error = missing_value(app, t);
     if (!error.empty())
         return usage_error(command, error);
-    std::optional<Losses> losses = n->min_loss ? Losses{} : parse_losses(loss_text);
+    Parsed<Losses> losses = n->min_loss ? Parsed<Losses>(Losses{}) : parse_losses(loss_text);
     if (!read_number(parse_ohms, z1_text, n->equal_impedances ? "Z" : "Z1", zone, error) ||
         (!n->equal_impedances && !read_number(parse_ohms, z2_text, "Z2", ztwo, error)))
         return usage_error(command, error);
     if (!losses)
-        return usage_error(command, "cannot read LOSS '" + loss_text + "'");
+        return usage_error(command, "LOSS '" + loss_text + "': " + losses.reason());
     if (!read_options(t, s, error))
         return usage_error(command, error);
     bool sweep = loss_text.find(':') != std::string::npos;

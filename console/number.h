@@ -1,7 +1,6 @@
-// The decimal numbers that the calculator reads: an optional sign, digits
-// with at most one decimal point among or around them, and an optional
-// exponent. No words (inf, nan), no hexadecimal, and no dependence on the
-// locale: the decimal point is always a full stop.
+// The numbers that the menu's screens read: a decimal number alone, with no
+// prefix or unit, read as the design library reads every decimal number
+// (design/decimal.h), into single precision.
 #pragma once
 
 #include <cstddef>

@@ -38,8 +38,16 @@ std::vector<double> log_frequencies(double start, double stop, int points) {
         return hz;
     hz.push_back(start);
     double decades = std::log10(stop / start);
-    for (int i = 1; i < points - 1; ++i)
-        hz.push_back(start * std::pow(10.0, decades * i / (points - 1)));
+    // When the ratio is beyond a double, each point is worked out from the
+    // logarithms alone, where start times a power of ten would overflow.
+    bool wide = !std::isfinite(decades);
+    if (wide)
+        decades = std::log10(stop) - std::log10(start);
+    for (int i = 1; i < points - 1; ++i) {
+        double rise = decades * i / (points - 1);
+        hz.push_back(wide ? std::pow(10.0, std::log10(start) + rise)
+                          : start * std::pow(10.0, rise));
+    }
     if (points > 1)
         hz.push_back(stop); // exactly, not as the last step left it
     return hz;

@@ -1,8 +1,10 @@
-// The number reader against two references of its own: a recognizer of the
-// number grammar written as a state machine, for how much text a number
-// takes, and the C library's strtof, for the value of that text.
+// The decimal scanner that every entry is read with, against references of
+// its own: a recognizer of the number grammar written as a state machine,
+// for how much text a number takes, and the C library's strtod and strtof,
+// for its value in double precision (the command line's) and single (the
+// menu's).
 
-#include "console/number.h"
+#include "design/decimal.h"
 
 #include <cmath>
 #include <cstdint>
@@ -66,30 +68,33 @@ std::size_t longest_number(std::string_view text) {
     return longest;
 }
 
-std::uint32_t bits(float value) {
-    std::uint32_t out;
-    std::memcpy(&out, &value, sizeof out);
-    return out;
+// The same value, bit for bit: the same sign of zero, and no NaN.
+template <typename Real> bool same(Real a, Real b) {
+    return !std::isnan(a) && std::memcmp(&a, &b, sizeof a) == 0;
 }
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::string_view text(reinterpret_cast<const char*>(data), size);
-    std::size_t length = padcalc::scan_number(text);
+    std::size_t length = padcalc::scan_decimal(text);
     if (length != longest_number(text))
+        __builtin_trap();
+    std::string_view rest = text;
+    std::optional<padcalc::Decimal> decimal = padcalc::take_decimal(rest);
+    if (decimal.has_value() != (length > 0) || rest.size() != text.size() - length)
         __builtin_trap();
     if (length == 0)
         return 0;
 
-    // strtof needs the text to end; the accepted text holds no NUL of its own.
+    // strtod needs the text to end; the accepted text holds no NUL of its own.
     std::string number(text.substr(0, length));
     char* end = nullptr;
-    float expected = std::strtof(number.c_str(), &end);
+    double expected = std::strtod(number.c_str(), &end);
     if (end != number.c_str() + length)
-        __builtin_trap(); // strtof disagrees on where the number ends
-    float got = padcalc::number_value(number);
-    if (std::isnan(got) || std::isnan(expected) || bits(got) != bits(expected))
+        __builtin_trap(); // strtod disagrees on where the number ends
+    if (!same(padcalc::to_double(*decimal), expected) ||
+        !same(padcalc::to_float(*decimal), std::strtof(number.c_str(), nullptr)))
         __builtin_trap();
     return 0;
 }

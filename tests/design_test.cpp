@@ -1,7 +1,6 @@
 // The design library: every network designed and then analysed, against
-// known values from standard tables, and the command line's number reading.
+// known values from standard tables.
 
-#include "cli/quantity.h"
 #include "design/circuit.h"
 #include "design/network.h"
 
@@ -97,44 +96,6 @@ TEST(Design, BalancedNetworksAreAnalysedAsTwoLines) {
     ASSERT_EQ(c.parts.size(), 5u);
     EXPECT_EQ(c.parts[0].name, "R1A");
     EXPECT_EQ(c.parts[1].name, "R1B");
-}
-
-TEST(Quantity, ReadsNumbersAsEngineersWriteThem) {
-    struct Case {
-        const char* text;
-        double ohms;
-    } cases[] = {{"50", 50},      {"600.", 600}, {"1e3", 1000}, {"1k", 1000},
-                 {"2.2M", 2.2e6}, {"100m", 0.1}, {"4k7", 4700}, {"2R2", 2.2},
-                 {"50ohm", 50},   {"50Ω", 50},   {"-50", -50},  {"+75", 75},
-                 {"1M5", 1.5e6},  {"470R", 470}, {".5", 0.5},   {"3u3", 3.3e-6}};
-    for (const Case& c : cases) {
-        ASSERT_TRUE(parse_ohms(c.text).has_value()) << c.text;
-        EXPECT_DOUBLE_EQ(*parse_ohms(c.text), c.ohms) << c.text;
-    }
-    for (const char* bad :
-         {"", "k", "50x", "inf", "nan", "0x10", "5e", "4k7k", "--5", "1,5", "50 ohm", "10dB"})
-        EXPECT_FALSE(parse_ohms(bad).has_value()) << bad;
-    EXPECT_EQ(parse_decibels("10dB"), 10.0);
-    EXPECT_FALSE(parse_decibels("10k").has_value());
-    EXPECT_DOUBLE_EQ(*parse_watts("250mW"), 0.25);
-    EXPECT_DOUBLE_EQ(*parse_watts("30dBm"), 1.0);
-    EXPECT_DOUBLE_EQ(*parse_watts("1W"), 1.0);
-    EXPECT_FALSE(parse_watts("1X").has_value());
-}
-
-TEST(Quantity, SweepsKeepTheirLastStep) {
-    std::optional<Losses> sweep = parse_losses("1:20:0.5");
-    ASSERT_TRUE(sweep);
-    EXPECT_EQ(sweep->count, 39);
-    EXPECT_EQ(sweep->at(38), 20);
-    // 0.1 is not exact in binary: ten steps of it must still reach 1.
-    sweep = parse_losses("0:1:0.1");
-    ASSERT_TRUE(sweep);
-    EXPECT_EQ(sweep->count, 11);
-    EXPECT_NEAR(sweep->at(10), 1.0, 1e-12);
-    EXPECT_EQ(parse_losses("10")->count, 1);
-    for (const char* bad : {"1:20", "20:1:1", "1:20:0", "1:20:-1", "1::1", "1:2:3:4", "0:1e9:1e-9"})
-        EXPECT_FALSE(parse_losses(bad).has_value()) << bad;
 }
 
 } // namespace

@@ -1,0 +1,101 @@
+// Quantities as engineers write them: 50, 600., 1e3, SI prefixes (1k,
+// 2.2M, 100m), the resistor code (4k7, 4K7, 2R2), a unit (50ohm, 10dB,
+// 250mW, 30dBm) and a sign. Always with a full stop for the decimal point,
+// whatever the locale. Each reader gives the value, or why the text was
+// refused, in words fit to follow the text in a message.
+#pragma once
+
+#include "decimal.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace padcalc {
+
+// Why a text was refused.
+struct Refusal {
+    std::string reason;
+};
+
+// A value read from a text, or the refusal.
+template <typename T> class Parsed {
+  public:
+    Parsed(T value) : value_(std::move(value)) {}
+    Parsed(Refusal refusal) : reason_(std::move(refusal.reason)) {}
+
+    explicit operator bool() const { return value_.has_value(); }
+    const T& operator*() const { return *value_; }
+    const T* operator->() const { return &*value_; }
+    const std::string& reason() const { return reason_; }
+
+  private:
+    std::optional<T> value_;
+    std::string reason_;
+};
+
+// Resistance or impedance in ohms: a number, an optional SI prefix (p, n,
+// u, µ, m, k or K, M, G) and an optional "ohm", "ohms", "R" or "Ω"; or the
+// resistor code, a prefix or R in place of the decimal point (4k7, 2R2),
+// which takes no unit after it. Any sign and size: whether the value can
+// make a network is the design's to say.
+Parsed<double> parse_ohms(std::string_view text);
+
+// A loss in dB: a number with an optional "dB".
+Parsed<double> parse_decibels(std::string_view text);
+
+// A frequency in hertz: a number with an optional prefix and "Hz" (1M, 1MHz).
+Parsed<double> parse_hertz(std::string_view text);
+
+// The power available from the source: in watts with an optional prefix and
+// the unit (1W, 250mW), or in dBm (30dBm); a plain number could be either,
+// so it is refused. Finite and greater than 0 W.
+Parsed<double> parse_power(std::string_view text);
+
+// The power each resistor may dissipate: as parse_power, but a rating is
+// quoted in watts, so a plain number (0.25) or prefix (250m) is watts too.
+Parsed<double> parse_rating(std::string_view text);
+
+// The resistors' tolerance in percent, with an optional "%": from 0 to
+// below 100.
+Parsed<double> parse_tolerance(std::string_view text);
+
+// The losses to design for: one, or a sweep from FROM to TO in steps of
+// STEP. Each loss of a sweep is the double nearest to FROM plus a whole
+// number of steps, worked out exactly in decimal on the numbers as written,
+// and the last is the last not beyond TO.
+struct Losses {
+    Decimal from;
+    Decimal step; // zero for one loss
+    long count = 1;
+    double at(long i) const;
+};
+
+// The most losses one sweep may give.
+constexpr long max_sweep_count = 10'000'000;
+
+// A loss, or a sweep FROM:TO:STEP. A sweep's STEP is greater than 0 and
+// finite, TO is not below FROM, the losses are finite, and there are at most
+// max_sweep_count of them. A single loss may be of any sign or size.
+Parsed<Losses> parse_losses(std::string_view text);
+
+// The sweep from FROM to TO in steps of STEP, as parse_losses makes it. The
+// numbers' digits must lie within 1000 places of the decimal point, which
+// bounds the work of placing each loss exactly.
+Parsed<Losses> loss_sweep(const Decimal& from, const Decimal& to, const Decimal& step);
+
+// The most frequencies one list may have.
+constexpr int max_frequency_count = 1'000'000;
+
+// The frequencies of START:STOP:POINTS, in hertz: POINTS of them, evenly
+// spaced on a log scale, from START to STOP with both included; one point
+// when START and STOP are equal. They are finite and strictly ascending.
+Parsed<std::vector<double>> parse_frequencies(std::string_view text);
+
+// The frequencies from `start` to `stop` hertz at `points` points, as
+// parse_frequencies makes them.
+Parsed<std::vector<double>> frequency_sweep(double start, double stop, int points);
+
+} // namespace padcalc
