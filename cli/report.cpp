@@ -119,6 +119,11 @@ std::string engineering(double value, std::string_view unit, bool ascii) {
         return fixed(value, 3);
     if (std::fabs(value) < 0.5e-15) // below 0.001 p: nothing
         return fixed(0.0, 3) + " " + std::string(unit);
+    if (std::fabs(value) >= 999.95e9) { // past the last prefix: powers of ten
+        char text[32];
+        std::snprintf(text, sizeof text, "%.3e", value);
+        return text + (" " + std::string(unit));
+    }
     // Round to four significant figures first, so that 999.96 becomes 1.000 k.
     auto exponent = static_cast<int>(std::floor(std::log10(std::fabs(value))));
     double step = std::pow(10.0, exponent - 3);

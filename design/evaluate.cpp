@@ -1,5 +1,8 @@
 #include "evaluate.h"
 
+#include "export_text.h"
+
+#include <cmath>
 #include <cstdio>
 
 namespace padcalc {
@@ -16,6 +19,19 @@ Power power_of(const Design& d, const std::vector<double>& resistors, const Sett
     p.inward = power_flow(c, d.zone, d.ztwo, available, Feed::inward);
     p.outward = power_flow(c, d.zone, d.ztwo, available, Feed::outward);
     return p;
+}
+
+// Whether every figure of the power is a number: a power near the largest
+// double overflows in the squares.
+bool finite(const Power& p) {
+    for (const PowerFlow* flow : {&p.inward, &p.outward}) {
+        if (!std::isfinite(flow->load))
+            return false;
+        for (double w : flow->parts)
+            if (!std::isfinite(w))
+                return false;
+    }
+    return true;
 }
 
 // Names each resistor that dissipates more than `rating` fed either way.
@@ -57,6 +73,14 @@ Result evaluate(const Design& d, const Settings& s, std::vector<std::string>& pr
         } else {
             problems.push_back("no " + std::string(series_name(*s.series)) + " build: " + why);
         }
+    }
+    if (r.power && !finite(*r.power)) {
+        problems.push_back("the power available, " + exact_number(*s.power) +
+                           " W, gives figures too large to work out");
+        r.power.reset();
+        for (std::optional<BuildResult>* b : {&r.nearest, &r.best})
+            if (*b)
+                (*b)->power.reset();
     }
     if (s.rating && r.power) {
         check_rating(*r.power, analysis ? "given resistors" : "ideal design", problems);
