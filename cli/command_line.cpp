@@ -3,6 +3,7 @@
 #include "design/spice.h"
 #include "design/touchstone.h"
 #include "options.h"
+#include "power_options.h"
 #include "quantity.h"
 #include "run.h"
 
@@ -242,6 +243,7 @@ bool read_options(const OptionTexts& t, Settings& s, std::string& error) {
     }
     return optional_number(parse_watts, t.power, "--power", s.power, true) &&
            optional_number(parse_watts, t.rating, "--rating", s.rating, true) &&
+           read_power_options(t, s, error) &&
            (s.touchstone.empty() || read_frequencies(t.freq, s, error));
 }
 

@@ -33,6 +33,30 @@ const std::vector<Option>& options() {
         {"--rating", "R",
          "name each resistor that would dissipate more than R watts\n(0.25, 250mW, 1W)", for_both,
          "--power", false, Completes::nothing, nullptr, &T::rating},
+        {"--load", "matched|open|short|S:1|all",
+         "the load on the far port for the power figures: matched, open,\n"
+         "short, a VSWR such as 3:1 at each figure's worst phase, or all:\n"
+         "matched, open and short side by side",
+         for_both, "--power", false, Completes::choices, nullptr, &T::load},
+        {"--max-voltage", "V",
+         "name each resistor that would have more than V volts RMS across\nit (50, 50V)", for_both,
+         "--power", false, Completes::nothing, nullptr, &T::max_voltage},
+        {"--ambient", "T",
+         "derate the rating for an ambient of T degrees Celsius (85, 85C),\n"
+         "linearly from the knee to the limit of --derate",
+         for_both, "--rating", false, Completes::nothing, nullptr, &T::ambient},
+        {"--derate", "KNEE:LIMIT",
+         "the rating holds in full up to KNEE and falls to nothing at\n"
+         "LIMIT, in degrees Celsius (70:155)",
+         for_both, "--ambient", false, Completes::nothing, nullptr, &T::derate},
+        {"--stages", "N|auto",
+         "the cascade's stages, 1 to 10, or auto: the fewest whose parts\n"
+         "stay within --rating with --power fed inward",
+         for_cascade, "", false, Completes::choices, nullptr, &T::stages},
+        {"--split", "dissipation|equal",
+         "share the loss so that each stage dissipates the same power (the\n"
+         "default), or give each stage the same loss",
+         for_cascade, "", false, Completes::choices, nullptr, &T::split},
         {"--spice", "", "write a SPICE subcircuit in place of the table", for_design, "", true,
          Completes::nothing, [](Settings& s) { s.format = Format::spice; }, nullptr},
         {"--name", "NAME", "the subcircuit's name", for_design, "--spice", false,

@@ -160,6 +160,23 @@ std::optional<double> parse_percent(std::string_view text) {
     return value;
 }
 
+std::optional<double> parse_volts(std::string_view text) {
+    std::optional<double> value = take_number(text);
+    if (!value)
+        return std::nullopt;
+    double multiplier = take_prefix(text);
+    if (!is_one_of(text, {"V", "v"}) && !(text.empty() && multiplier == 1))
+        return std::nullopt;
+    return *value * multiplier;
+}
+
+std::optional<double> parse_celsius(std::string_view text) {
+    std::optional<double> value = take_number(text);
+    if (!value || !is_one_of(text, {"", "C", "\u00b0C"}))
+        return std::nullopt;
+    return value;
+}
+
 std::optional<Losses> parse_losses(std::string_view text) {
     std::size_t first = text.find(':');
     if (first == std::string_view::npos) {

@@ -25,6 +25,12 @@ std::optional<double> parse_hertz(std::string_view text);
 // A percentage: a number with an optional "%".
 std::optional<double> parse_percent(std::string_view text);
 
+// A voltage: a number with an optional prefix and "V" (50, 50V, 500mV, 1kV).
+std::optional<double> parse_volts(std::string_view text);
+
+// A temperature in degrees Celsius: a number with an optional "C" or "°C".
+std::optional<double> parse_celsius(std::string_view text);
+
 // The losses to design for: one, or a sweep from FROM to TO, both included,
 // in steps of STEP. Each is FROM plus a whole number of steps, so no
 // rounding error is carried from one to the next.

@@ -95,23 +95,6 @@ std::string build_text(const Result& r, std::string_view which, const BuildResul
     return text;
 }
 
-std::string power_text(std::string_view which, const Power& p, bool ascii) {
-    std::string text = "\nPower in the " + std::string(which) + ", " +
-                       engineering(p.available, "W", ascii) +
-                       " available from the source\n          fed inward   fed outward\n";
-    auto row = [&text, ascii](const std::string& name, double in, double out, bool over) {
-        char line[160];
-        std::snprintf(line, sizeof line, "%-6s%14s%14s%s\n", name.c_str(),
-                      engineering(in, "W", ascii).c_str(), engineering(out, "W", ascii).c_str(),
-                      over ? "  over its rating" : "");
-        text += line;
-    };
-    for (std::size_t i = 0; i < p.parts.size(); ++i)
-        row(p.parts[i], p.inward.parts[i], p.outward.parts[i], p.over_rating(i));
-    row("load", p.inward.load, p.outward.load, false);
-    return text;
-}
-
 } // namespace
 
 std::string engineering(double value, std::string_view unit, bool ascii) {

@@ -13,10 +13,14 @@ namespace padcalc {
 // Ω); otherwise UTF-8.
 std::string text_report(const Result& r, bool ascii);
 
+// The power table of the text report, for "ideal design" or "build".
+std::string power_text(std::string_view which, const Power& p, bool ascii);
+
 // One header line for a run's results, and a line for each result; with
-// `builds`, each line also has the nearest and best builds' columns.
-std::string csv_header(const Result& first, bool builds);
-std::string csv_row(const Result& r, bool builds);
+// `builds`, each line also has the nearest and best builds' columns, and
+// with `pairs` the parts of each of their resistors.
+std::string csv_header(const Result& first, bool builds, bool pairs);
+std::string csv_row(const Result& r, bool builds, bool pairs);
 
 // A value as engineers read it, to four significant figures with an SI
 // prefix: "141.9 Ω", "4.700 kΩ", "520.0 mW".

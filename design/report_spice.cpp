@@ -25,12 +25,12 @@ std::string spice_report(const Result& r, const Settings& s, long sweep_index) {
         entries += ", loss " + exact_number(d.loss) + " dB";
     std::vector<std::string> header = {"padcalc: " + std::string(n.title) + " pad", entries, least,
                                        "values: " + exported_values(r, s)};
-    return spice_subcircuit(build_circuit(d.network, exported_resistors(r, s)), name, header);
+    return spice_subcircuit(exported_circuit(r, s), name, header);
 }
 
 std::string touchstone_report(const Result& r, const Settings& s) {
     const Design& d = r.design;
-    Analysis a = analyse(d.network, exported_resistors(r, s), d.zone, d.ztwo);
+    Analysis a = analyse(exported_circuit(r, s), d.zone, d.ztwo);
     std::vector<std::string> header = {"padcalc: " + std::string(d.network->title) + " pad, " +
                                        exported_values(r, s)};
     return touchstone(a, d.zone, d.ztwo, s.frequencies, header);
