@@ -116,8 +116,12 @@ std::string engineering(double value, std::string_view unit, bool ascii) {
 }
 
 std::string text_report(const Result& r, bool ascii) {
-    std::string text = entries(r, ascii) + "\n" + drawing(r.design.network, ascii) + "\n" +
-                       resistor_table(r, ascii);
+    return entries(r, ascii) + "\n" + drawing(r.design.network, ascii) + "\n" +
+           text_details(r, ascii);
+}
+
+std::string text_details(const Result& r, bool ascii) {
+    std::string text = resistor_table(r, ascii);
     if (r.design.network->min_loss && !r.analysis)
         text += "Loss of the pad: " + fixed(r.design.loss, 3) + " dB\n";
     if (r.analysis)

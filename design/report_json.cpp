@@ -140,4 +140,23 @@ Json json_report(const Result& r) {
     return out;
 }
 
+Json json_report(const CascadeResult& c) {
+    Json out;
+    out["network"] = c.network->id;
+    out["z"] = c.z;
+    out["loss_db"] = c.loss;
+    Json stages = Json::array();
+    for (std::size_t k = 0; k < c.stages.size(); ++k) {
+        Json stage = json_report(c.stages[k]);
+        stage["dissipated_fraction"] = c.dissipated[k];
+        stages.push_back(stage);
+    }
+    out["stages"] = stages;
+    if (c.built)
+        out["build"] = {{"loss_db", c.built->loss},
+                        {"return_loss_in_db", c.built->return_loss_in},
+                        {"return_loss_out_db", c.built->return_loss_out}};
+    return out;
+}
+
 } // namespace padcalc
