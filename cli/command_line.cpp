@@ -113,7 +113,7 @@ std::string usage(std::string_view menu_keys) {
            options_help(for_both | for_cascade) +
            "\n"
            "Exit status: 0 for designs that can be built, 1 when one cannot be built,\n"
-           "a resistor is over its rating, or output cannot be written; 2 for a usage\n"
+           "a part is over a rating, or output cannot be written; 2 for a usage\n"
            "error.\n"
            "See padcalc(1) for the networks, the console and examples.\n";
 }

@@ -1,5 +1,6 @@
 #include "options.h"
 
+#include "design/cascade.h"
 #include "design/network.h"
 #include "design/preferred.h"
 
@@ -160,6 +161,30 @@ std::vector<std::string_view> names_completing(Completes kind) {
     return names;
 }
 
+// The lower-case words of an option's value: "matched|open|S:1" gives
+// matched and open.
+std::vector<std::string_view> choices(std::string_view value) {
+    std::vector<std::string_view> words;
+    while (!value.empty()) {
+        std::string_view word = value.substr(0, value.find('|'));
+        value.remove_prefix(std::min(value.size(), word.size() + 1));
+        if (std::all_of(word.begin(), word.end(), [](char c) { return c >= 'a' && c <= 'z'; }))
+            words.push_back(word);
+    }
+    return words;
+}
+
+// A case of the shell's for each option whose value is one of its choices.
+std::string choice_cases() {
+    std::string text;
+    for (const Option& o : options())
+        if (o.completes == Completes::choices)
+            text += "            " + std::string(o.name) +
+                    ")\n                mapfile -t COMPREPLY < <(compgen -W '" +
+                    words(choices(o.value)) + "' -- \"$cur\")\n                ;;\n";
+    return text;
+}
+
 } // namespace
 
 std::string_view nearest_name(std::string_view word, const std::vector<std::string_view>& names) {
@@ -177,8 +202,12 @@ std::string_view nearest_name(std::string_view word, const std::vector<std::stri
 
 std::string bash_completion() {
     std::vector<std::string_view> networks_list;
-    for (const NetworkInfo& n : networks())
+    std::vector<std::string_view> cascade_list;
+    for (const NetworkInfo& n : networks()) {
         networks_list.push_back(n.id);
+        if (can_cascade(&n))
+            cascade_list.push_back(n.id);
+    }
     std::vector<std::string_view> series_list;
     for (Series s : all_series)
         series_list.push_back(series_name(s));
@@ -196,9 +225,10 @@ std::string bash_completion() {
 # nothing from bash-completion.
 #
 #   padcalc <TAB>                the commands
-#   padcalc check <TAB>          the networks
+#   padcalc check <TAB>          the networks; after cascade, those it takes
 #   padcalc tee 50 75 10 --<TAB> the options that command takes
-#   --series <TAB>               the preferred series; --touchstone <TAB>: file names
+#   --series <TAB>               the preferred series; --touchstone <TAB>: file names;
+#   --load <TAB>                 the words an option's value may be
 
 _padcalc()
 {
@@ -224,7 +254,7 @@ _padcalc()
         if [[ $cur == -* ]]; then
             mapfile -t COMPREPLY < <(compgen -W '--help --version --completion' -- "$cur")
         else
-            mapfile -t COMPREPLY < <(compgen -W "$networks check" -- "$cur")
+            mapfile -t COMPREPLY < <(compgen -W "$networks check cascade" -- "$cur")
         fi
         return
     fi
@@ -237,6 +267,12 @@ _padcalc()
            list(option_names(for_check, false)) + R"(
             with_value=)" +
            list(option_names(for_check, true)) + R"(
+            ;;
+        cascade)
+            options=)" +
+           list(option_names(cascade_options, false)) + R"(
+            with_value=)" +
+           list(option_names(cascade_options, true)) + R"(
             ;;
         )" +
            pipe_networks +
@@ -252,6 +288,9 @@ _padcalc()
     esac
 
     if [[ " $with_value " == *" $prev "* ]]; then
+        case $prev in
+)" + choice_cases() +
+           R"(        esac
         case " )" +
            words(names_completing(Completes::series)) + R"( " in
             *" $prev "*)
@@ -308,6 +347,9 @@ _padcalc()
         mapfile -t COMPREPLY < <(compgen -W "$offered" -- "$cur")
     elif [[ $command == check ]] && ((arguments == 0)); then
         mapfile -t COMPREPLY < <(compgen -W "$networks" -- "$cur")
+    elif [[ $command == cascade ]] && ((arguments == 0)); then
+        mapfile -t COMPREPLY < <(compgen -W )" +
+           list(cascade_list) + R"( -- "$cur")
     fi
 } &&
     complete -F _padcalc padcalc
