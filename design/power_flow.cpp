@@ -137,9 +137,10 @@ void keep_larger(PowerFlow& worst, const PowerFlow& other, double phase) {
     }
     if (larger(other.load, worst.load)) {
         worst.load = other.load;
-        worst.load_volts = other.load_volts;
         worst.load_phase = phase;
     }
+    // The load's voltage need not be largest where its power is.
+    worst.load_volts = std::max(worst.load_volts, other.load_volts);
 }
 
 } // namespace

@@ -41,7 +41,8 @@ std::vector<PowerFlow> power_flow(std::span<const Circuit> stages, double zone, 
 PowerFlow power_flow(const Circuit& c, double zone, double ztwo, double available, Feed feed);
 
 // The flows with this load. For a VSWR, each part's figures and the load's
-// are their largest over every phase of the reflection, with that phase.
+// are their largest over every phase of the reflection, with the phase of
+// each power (the load's voltage may be largest at another).
 std::vector<PowerFlow> load_flow(std::span<const Circuit> stages, double zone, double ztwo,
                                  double available, Feed feed, const Load& load);
 
