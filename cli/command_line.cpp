@@ -1,9 +1,12 @@
 #include "command_line.h"
 
+#include "design/cascade.h"
 #include "design/quantity.h"
 #include "design/spice.h"
 #include "options.h"
+#include "power_options.h"
 #include "run.h"
+#include "run_cascade.h"
 
 #include <CLI/CLI.hpp>
 
@@ -25,6 +28,15 @@
 namespace padcalc {
 namespace {
 
+// The networks that can be cascaded, as a list.
+std::string cascadable() {
+    std::string list;
+    for (const NetworkInfo& n : networks())
+        if (can_cascade(&n))
+            list += (list.empty() ? "" : ", ") + std::string(n.id);
+    return list;
+}
+
 // The networks' names, each command's entries, and what each network takes to check.
 std::string command_lines() {
     std::string fixed, equal, least, resistors;
@@ -43,6 +55,10 @@ std::string command_lines() {
            least +
            "\n"
            "       padcalc check NETWORK Z1 Z2 R... [options]\n"
+           "       padcalc cascade NETWORK Z LOSS --stages N|auto [options]\n"
+           "                                              NETWORK: " +
+           cascadable() +
+           "\n"
            "       padcalc --help | --version | --completion\n";
 }
 
@@ -85,18 +101,20 @@ std::string usage(std::string_view menu_keys) {
            "\n" +
            std::string(menu_keys) +
            "\n"
-           "With arguments it designs one network and writes its resistors, or checks\n"
-           "a network built from given resistors between a source Z1 and a load Z2,\n"
-           "the resistors in the network's order:\n" +
+           "With arguments it designs one network and writes its resistors, designs a\n"
+           "cascade of pads sharing a loss, or checks a network built from given\n"
+           "resistors between a source Z1 and a load Z2, the resistors in the\n"
+           "network's order:\n" +
            check_lists() +
            "Numbers may be written 50, 1e3, 4k7, 2R2, 2.2M, 100m, 50ohm or 10dB; LOSS\n"
            "may be a sweep FROM:TO:STEP, such as 1:20:0.5.\n"
            "\n"
            "Options (check takes " +
-           check_options() + "):\n" + options_help(for_both) +
+           check_options() + "; --stages and --split are cascade's own):\n" +
+           options_help(for_both | for_cascade) +
            "\n"
            "Exit status: 0 for designs that can be built, 1 when one cannot be built,\n"
-           "a resistor is over its rating, or output cannot be written; 2 for a usage\n"
+           "a part is over a rating, or output cannot be written; 2 for a usage\n"
            "error.\n"
            "See padcalc(1) for the networks, the console and examples.\n";
 }
@@ -224,6 +242,7 @@ bool read_options(const OptionTexts& t, Settings& s, std::string& error) {
     return optional_number(parse_tolerance, t.tolerance, "--tolerance", s.tolerance) &&
            optional_number(parse_power, t.power, "--power", s.power) &&
            optional_number(parse_rating, t.rating, "--rating", s.rating) &&
+           read_power_options(t, s, error) &&
            (s.touchstone.empty() || read_frequencies(t.freq, s, error));
 }
 
@@ -370,6 +389,81 @@ int run_check(int argc, char** argv) {
     return run.finish();
 }
 
+// --stages: a whole number of stages, or auto (none).
+bool read_stages(const OptionTexts& t, const Settings& s, std::optional<int>& stages,
+                 std::string& error) {
+    if (t.stages == "auto") {
+        error = "--stages auto needs --power and --rating";
+        return s.power && s.rating;
+    }
+    int n = 0;
+    auto read = std::from_chars(t.stages.data(), t.stages.data() + t.stages.size(), n);
+    error = "--stages '" + t.stages + "': a whole number of stages from 1 to " +
+            std::to_string(max_stages) + ", or auto";
+    if (read.ec != std::errc{} || read.ptr != t.stages.data() + t.stages.size() || n < 1 ||
+        n > max_stages)
+        return false;
+    stages = n;
+    return true;
+}
+
+bool read_split(const std::string& text, Settings& s, std::string& error) {
+    if (text.empty() || text == "dissipation")
+        return true;
+    s.split = Split::equal;
+    error = "--split '" + text + "': dissipation or equal";
+    return text == "equal";
+}
+
+int run_cascade(int argc, char** argv) {
+    CLI::App app("Designs pads of one network in cascade, sharing the loss among them.",
+                 "padcalc cascade");
+    std::string network_text;
+    std::string z_text;
+    std::string loss_text;
+    app.add_option("NETWORK", network_text, cascadable())->required();
+    app.add_option("Z", z_text, "the impedance throughout, in ohms")->required();
+    app.add_option("LOSS", loss_text, "the whole cascade's loss, in dB")->required();
+    Settings s;
+    OptionTexts t;
+    set_up(app, cascade_options, s, t);
+    if (std::string error = unknown_option(cascade_options, argc, argv); !error.empty())
+        return usage_error("cascade", error);
+    if (auto status = parse(app, "cascade", argc, argv))
+        return *status;
+    Network n = find_network(network_text);
+    if (!n) {
+        std::vector<std::string_view> known;
+        for (const NetworkInfo& entry : networks())
+            known.push_back(entry.id);
+        return usage_error("cascade", unknown("network", network_text, known));
+    }
+    if (!can_cascade(n))
+        return usage_error("cascade", "'" + network_text +
+                                          "' cannot be cascaded: its ports are not both matched "
+                                          "between one impedance; cascade takes " +
+                                          cascadable());
+    double z = 0;
+    double loss = 0;
+    std::optional<int> stages;
+    std::string error = missing_value(app, t);
+    if (!error.empty())
+        return usage_error("cascade", error);
+    if (t.stages.empty())
+        return usage_error("cascade", "--stages: needs a number of stages (N|auto)");
+    if (!read_number(parse_ohms, z_text, "Z", z, error) ||
+        !read_number(parse_decibels, loss_text, "LOSS", loss, error) ||
+        !read_options(t, s, error) || !read_stages(t, s, stages, error) ||
+        !read_split(t.split, s, error))
+        return usage_error("cascade", error);
+    if (s.touchstone == "-" && s.format != Format::text)
+        return usage_error("cascade", "--touchstone - writes to standard output, in place of "
+                                      "--json, --csv or --spice");
+    // Only the text has characters beyond ASCII: the locale is not looked up for the rest.
+    s.ascii = s.ascii || (s.format == Format::text && !locale_is_utf8());
+    return padcalc::run_cascade(n, z, loss, stages, s);
+}
+
 } // namespace
 
 int run_command_line(int argc, char** argv, std::string_view menu_keys) {
@@ -382,11 +476,14 @@ int run_command_line(int argc, char** argv, std::string_view menu_keys) {
         return show(bash_completion());
     if (first == "check")
         return run_check(argc - 1, argv + 1);
+    if (first == "cascade")
+        return run_cascade(argc - 1, argv + 1);
     if (Network n = find_network(first))
         return run_design(n, argc - 1, argv + 1);
     if (first == "--help" || first == "--version" || first == "--completion")
         return usage_error("", "'" + std::string(argv[2]) + "': unexpected argument");
-    std::vector<std::string_view> known = {"check", "--help", "--version", "--completion"};
+    std::vector<std::string_view> known = {"check", "cascade", "--help", "--version",
+                                           "--completion"};
     for (const NetworkInfo& n : networks())
         known.push_back(n.id);
     return usage_error("", unknown(first.starts_with("-") ? "option" : "command", first, known));

@@ -1,5 +1,6 @@
 #include "options.h"
 
+#include "design/cascade.h"
 #include "design/network.h"
 #include "design/preferred.h"
 
@@ -33,6 +34,30 @@ const std::vector<Option>& options() {
         {"--rating", "R",
          "name each resistor that would dissipate more than R watts\n(0.25, 250mW, 1W)", for_both,
          "--power", false, Completes::nothing, nullptr, &T::rating},
+        {"--load", "matched|open|short|S:1|all",
+         "the load on the far port for the power figures: matched, open,\n"
+         "short, a VSWR such as 3:1 at each figure's worst phase, or all:\n"
+         "matched, open and short side by side",
+         for_both, "--power", false, Completes::choices, nullptr, &T::load},
+        {"--max-voltage", "V",
+         "name each resistor that would have more than V volts RMS across\nit (50, 50V)", for_both,
+         "--power", false, Completes::nothing, nullptr, &T::max_voltage},
+        {"--ambient", "T",
+         "derate the rating for an ambient of T degrees Celsius (85, 85C),\n"
+         "linearly from the knee to the limit of --derate",
+         for_both, "--rating", false, Completes::nothing, nullptr, &T::ambient},
+        {"--derate", "KNEE:LIMIT",
+         "the rating holds in full up to KNEE and falls to nothing at\n"
+         "LIMIT, in degrees Celsius (70:155)",
+         for_both, "--ambient", false, Completes::nothing, nullptr, &T::derate},
+        {"--stages", "N|auto",
+         "the cascade's stages, 1 to 10, or auto: the fewest whose parts\n"
+         "stay within --rating with --power fed inward",
+         for_cascade, "", false, Completes::choices, nullptr, &T::stages},
+        {"--split", "dissipation|equal",
+         "share the loss so that each stage dissipates the same power (the\n"
+         "default), or give each stage the same loss",
+         for_cascade, "", false, Completes::choices, nullptr, &T::split},
         {"--spice", "", "write a SPICE subcircuit in place of the table", for_design, "", true,
          Completes::nothing, [](Settings& s) { s.format = Format::spice; }, nullptr},
         {"--name", "NAME", "the subcircuit's name", for_design, "--spice", false,
@@ -136,6 +161,30 @@ std::vector<std::string_view> names_completing(Completes kind) {
     return names;
 }
 
+// The lower-case words of an option's value: "matched|open|S:1" gives
+// matched and open.
+std::vector<std::string_view> choices(std::string_view value) {
+    std::vector<std::string_view> words;
+    while (!value.empty()) {
+        std::string_view word = value.substr(0, value.find('|'));
+        value.remove_prefix(std::min(value.size(), word.size() + 1));
+        if (std::all_of(word.begin(), word.end(), [](char c) { return c >= 'a' && c <= 'z'; }))
+            words.push_back(word);
+    }
+    return words;
+}
+
+// A case of the shell's for each option whose value is one of its choices.
+std::string choice_cases() {
+    std::string text;
+    for (const Option& o : options())
+        if (o.completes == Completes::choices)
+            text += "            " + std::string(o.name) +
+                    ")\n                mapfile -t COMPREPLY < <(compgen -W '" +
+                    words(choices(o.value)) + "' -- \"$cur\")\n                ;;\n";
+    return text;
+}
+
 } // namespace
 
 std::string_view nearest_name(std::string_view word, const std::vector<std::string_view>& names) {
@@ -153,8 +202,12 @@ std::string_view nearest_name(std::string_view word, const std::vector<std::stri
 
 std::string bash_completion() {
     std::vector<std::string_view> networks_list;
-    for (const NetworkInfo& n : networks())
+    std::vector<std::string_view> cascade_list;
+    for (const NetworkInfo& n : networks()) {
         networks_list.push_back(n.id);
+        if (can_cascade(&n))
+            cascade_list.push_back(n.id);
+    }
     std::vector<std::string_view> series_list;
     for (Series s : all_series)
         series_list.push_back(series_name(s));
@@ -172,9 +225,10 @@ std::string bash_completion() {
 # nothing from bash-completion.
 #
 #   padcalc <TAB>                the commands
-#   padcalc check <TAB>          the networks
+#   padcalc check <TAB>          the networks; after cascade, those it takes
 #   padcalc tee 50 75 10 --<TAB> the options that command takes
-#   --series <TAB>               the preferred series; --touchstone <TAB>: file names
+#   --series <TAB>               the preferred series; --touchstone <TAB>: file names;
+#   --load <TAB>                 the words an option's value may be
 
 _padcalc()
 {
@@ -200,7 +254,7 @@ _padcalc()
         if [[ $cur == -* ]]; then
             mapfile -t COMPREPLY < <(compgen -W '--help --version --completion' -- "$cur")
         else
-            mapfile -t COMPREPLY < <(compgen -W "$networks check" -- "$cur")
+            mapfile -t COMPREPLY < <(compgen -W "$networks check cascade" -- "$cur")
         fi
         return
     fi
@@ -213,6 +267,12 @@ _padcalc()
            list(option_names(for_check, false)) + R"(
             with_value=)" +
            list(option_names(for_check, true)) + R"(
+            ;;
+        cascade)
+            options=)" +
+           list(option_names(cascade_options, false)) + R"(
+            with_value=)" +
+           list(option_names(cascade_options, true)) + R"(
             ;;
         )" +
            pipe_networks +
@@ -228,6 +288,9 @@ _padcalc()
     esac
 
     if [[ " $with_value " == *" $prev "* ]]; then
+        case $prev in
+)" + choice_cases() +
+           R"(        esac
         case " )" +
            words(names_completing(Completes::series)) + R"( " in
             *" $prev "*)
@@ -284,6 +347,9 @@ _padcalc()
         mapfile -t COMPREPLY < <(compgen -W "$offered" -- "$cur")
     elif [[ $command == check ]] && ((arguments == 0)); then
         mapfile -t COMPREPLY < <(compgen -W "$networks" -- "$cur")
+    elif [[ $command == cascade ]] && ((arguments == 0)); then
+        mapfile -t COMPREPLY < <(compgen -W )" +
+           list(cascade_list) + R"( -- "$cur")
     fi
 } &&
     complete -F _padcalc padcalc

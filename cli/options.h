@@ -17,13 +17,17 @@ namespace padcalc {
 // The options' values as typed, read into Settings once parsing is done.
 struct OptionTexts {
     std::string series, tolerance, power, rating, name, touchstone, freq;
+    std::string load, max_voltage, ambient, derate, stages, split;
 };
 
-// Which commands take an option.
-enum Commands : unsigned { for_design = 1, for_check = 2, for_both = 3 };
+// Which commands take an option. The cascade command takes the design
+// commands' options and its own.
+enum Commands : unsigned { for_design = 1, for_check = 2, for_both = 3, for_cascade = 4 };
+constexpr auto cascade_options = static_cast<Commands>(for_design | for_cascade);
 
-// What the completion offers for an option's value.
-enum class Completes { nothing, series, files };
+// What the completion offers for an option's value: the lower-case words
+// of `choices` are those of its value between bars ("matched|open|...").
+enum class Completes { nothing, series, files, choices };
 
 struct Option {
     std::string_view name;  // "--series"

@@ -56,8 +56,8 @@ void Writer::add(const Result& r) {
         out_.write(sweep_ ? "" : "\n");
         break;
     case Format::csv:
-        out_.write(count_ ? "" : csv_header(r, s_.series.has_value()));
-        out_.write(csv_row(r, s_.series.has_value()));
+        out_.write(count_ ? "" : csv_header(r, s_.series.has_value(), s_.pairs));
+        out_.write(csv_row(r, s_.series.has_value(), s_.pairs));
         break;
     case Format::spice:
         out_.write(count_ ? "\n" : "");

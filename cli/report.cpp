@@ -94,23 +94,6 @@ std::string build_text(const Result& r, std::string_view which, const BuildResul
     return text;
 }
 
-std::string power_text(std::string_view which, const Power& p, bool ascii) {
-    std::string text = "\nPower in the " + std::string(which) + ", " +
-                       engineering(p.available, "W", ascii) +
-                       " available from the source\n          fed inward   fed outward\n";
-    auto row = [&text, ascii](const std::string& name, double in, double out, bool over) {
-        char line[160];
-        std::snprintf(line, sizeof line, "%-6s%14s%14s%s\n", name.c_str(),
-                      engineering(in, "W", ascii).c_str(), engineering(out, "W", ascii).c_str(),
-                      over ? "  over its rating" : "");
-        text += line;
-    };
-    for (std::size_t i = 0; i < p.parts.size(); ++i)
-        row(p.parts[i], p.inward.parts[i], p.outward.parts[i], p.over_rating(i));
-    row("load", p.inward.load, p.outward.load, false);
-    return text;
-}
-
 } // namespace
 
 std::string engineering(double value, std::string_view unit, bool ascii) {
@@ -139,8 +122,12 @@ std::string engineering(double value, std::string_view unit, bool ascii) {
 }
 
 std::string text_report(const Result& r, bool ascii) {
-    std::string text = entries(r, ascii) + "\n" + drawing(r.design.network, ascii) + "\n" +
-                       resistor_table(r, ascii);
+    return entries(r, ascii) + "\n" + drawing(r.design.network, ascii) + "\n" +
+           text_details(r, ascii);
+}
+
+std::string text_details(const Result& r, bool ascii) {
+    std::string text = resistor_table(r, ascii);
     if (r.design.network->min_loss && !r.analysis)
         text += "Loss of the pad: " + fixed(r.design.loss, 3) + " dB\n";
     if (r.analysis && r.design.buildable)

@@ -2,7 +2,7 @@
 // drawing, and CSV.
 #pragma once
 
-#include "design/evaluate.h"
+#include "design/cascade.h"
 
 #include <string>
 
@@ -12,11 +12,25 @@ namespace padcalc {
 // then the builds and the power. With `ascii` it is plain ASCII ("ohm" for
 // Ω); otherwise UTF-8.
 std::string text_report(const Result& r, bool ascii);
+// The same without the entries and the drawing: from the resistors on.
+std::string text_details(const Result& r, bool ascii);
+
+// A cascade for people: its entries and drawing, then each stage's loss,
+// share of the power, resistors, builds and power, and the loss and match
+// of the cascade of the best builds.
+std::string text_report(const CascadeResult& c, bool ascii);
+// A cascade as CSV: the header line, then a line for each stage, first its
+// number and last the fraction of the power fed inward that it dissipates.
+std::string csv_report(const CascadeResult& c, bool builds, bool pairs);
+
+// The power table of the text report, for "ideal design" or "build".
+std::string power_text(std::string_view which, const Power& p, bool ascii);
 
 // One header line for a run's results, and a line for each result; with
-// `builds`, each line also has the nearest and best builds' columns.
-std::string csv_header(const Result& first, bool builds);
-std::string csv_row(const Result& r, bool builds);
+// `builds`, each line also has the nearest and best builds' columns, and
+// with `pairs` the parts of each of their resistors.
+std::string csv_header(const Result& first, bool builds, bool pairs);
+std::string csv_row(const Result& r, bool builds, bool pairs);
 
 // A value as engineers read it, to four significant figures with an SI
 // prefix: "141.9 Ω", "4.700 kΩ", "520.0 mW".

@@ -19,39 +19,54 @@ void add_figure(std::string& line, double value) {
         line += exact_number(value);
 }
 
-// A build's columns: its resistors' totals, loss and merit, named after it.
-std::string build_columns(const Result& first, std::string_view which) {
+// A build's columns: its resistors' totals, with `pairs` each one's two
+// parts (the second empty for a single value), then loss and merit, named
+// after it.
+std::string build_columns(const Result& first, std::string_view which, bool pairs) {
     std::string line;
+    std::string prefix = "," + std::string(which) + "_";
     for (const ResistorRole& resistor : first.design.network->resistors)
-        line += "," + std::string(which) + "_" + std::string(resistor.name);
-    return line + "," + std::string(which) + "_loss_db," + std::string(which) + "_merit";
+        line += prefix + std::string(resistor.name);
+    if (pairs)
+        for (const ResistorRole& resistor : first.design.network->resistors)
+            line += prefix + std::string(resistor.name) + "_1" + prefix +
+                    std::string(resistor.name) + "_2";
+    return line + prefix + "loss_db" + prefix + "merit";
 }
 
-void add_build(std::string& line, const Result& r, const std::optional<BuildResult>& b) {
+void add_build(std::string& line, const Result& r, const std::optional<BuildResult>& b,
+               bool pairs) {
     if (!b) { // a design that cannot be built has no build
-        line += std::string(r.design.network->resistors.size() + 2, ',');
+        line += std::string(r.design.network->resistors.size() * (pairs ? 3 : 1) + 2, ',');
         return;
     }
     for (const Choice& c : b->build.resistors)
         add_figure(line, c.ohms);
+    if (pairs)
+        for (const Choice& c : b->build.resistors) {
+            add_figure(line, c.parts[0]);
+            line += ',';
+            if (c.parts.size() > 1)
+                line += exact_number(c.parts[1]);
+        }
     add_figure(line, b->build.analysis.loss);
     add_figure(line, b->build.merit);
 }
 
 } // namespace
 
-std::string csv_header(const Result& first, bool builds) {
+std::string csv_header(const Result& first, bool builds, bool pairs) {
     std::string line = "network,z1,z2,loss_db,min_loss_db,buildable";
     for (const ResistorRole& resistor : first.design.network->resistors)
         line += "," + std::string(resistor.name);
     if (first.analysis)
         line += check_columns;
     if (builds)
-        line += build_columns(first, "nearest") + build_columns(first, "best");
+        line += build_columns(first, "nearest", pairs) + build_columns(first, "best", pairs);
     return line + "\n";
 }
 
-std::string csv_row(const Result& r, bool builds) {
+std::string csv_row(const Result& r, bool builds, bool pairs) {
     const Design& d = r.design;
     std::string line(d.network->id);
     add_figure(line, d.zone);
@@ -67,8 +82,8 @@ std::string csv_row(const Result& r, bool builds) {
             add_figure(line, figure);
     }
     if (builds) {
-        add_build(line, r, r.nearest);
-        add_build(line, r, r.best);
+        add_build(line, r, r.nearest, pairs);
+        add_build(line, r, r.best, pairs);
     }
     return line + "\n";
 }

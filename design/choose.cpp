@@ -144,9 +144,7 @@ std::optional<Builds> choose_builds(const Design& d, Series series, bool pairs, 
 
 std::vector<double> totals(const Build& b) { return totals(b.resistors); }
 
-ToleranceSpread tolerance_spread(Network network, const std::vector<double>& resistors, double zone,
-                                 double ztwo, double percent) {
-    Circuit circuit = build_circuit(network, resistors);
+ToleranceSpread tolerance_spread(Circuit circuit, double zone, double ztwo, double percent) {
     std::vector<double> nominal;
     for (const Part& p : circuit.parts)
         nominal.push_back(p.ohms);

@@ -39,7 +39,7 @@ double merit(const Design& d, const Analysis& a);
 // cannot be built or an ideal value is outside 0.1 ohm .. 10 Mohm.
 std::optional<Builds> choose_builds(const Design& d, Series series, bool pairs, std::string& why);
 
-// The totals of a build's resistors, as `analyse` and `power_flow` take them.
+// The totals of a build's resistors, as `analyse` takes them.
 std::vector<double> totals(const Build& b);
 
 struct ToleranceSpread {
@@ -51,10 +51,9 @@ struct ToleranceSpread {
 };
 
 // The loss and return losses over every corner of the tolerance box: each
-// physical resistor (each half of a balanced series arm on its own) at
-// -percent or +percent. Loss and port impedances move one way with each
-// resistor, so the corners hold their extremes.
-ToleranceSpread tolerance_spread(Network network, const std::vector<double>& resistors, double zone,
-                                 double ztwo, double percent);
+// physical part (each half of a balanced series arm, each part of a pair, on
+// its own) at -percent or +percent. Loss and port impedances move one way
+// with each part, so the corners hold their extremes.
+ToleranceSpread tolerance_spread(Circuit circuit, double zone, double ztwo, double percent);
 
 } // namespace padcalc

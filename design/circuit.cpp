@@ -1,6 +1,7 @@
 #include "circuit.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstddef>
 #include <utility>
@@ -11,15 +12,6 @@ namespace {
 Chain series_arm(double ohms) { return {0, ohms, 0, 0}; }
 Chain shunt_arm(double ohms) { return {0, 0, 1 / ohms, 0}; }
 
-// x then y: the product of their chain matrices, written out for A - 1 and
-// D - 1 so that every term is a product of positive values.
-Chain then(const Chain& x, const Chain& y) {
-    return {x.a_less_one * y.a_less_one + x.a_less_one + y.a_less_one + x.b * y.c,
-            y.b + x.a_less_one * y.b + x.b + x.b * y.d_less_one,
-            x.c + x.c * y.a_less_one + y.c + x.d_less_one * y.c,
-            x.c * y.b + x.d_less_one * y.d_less_one + x.d_less_one + y.d_less_one};
-}
-
 // A resistor from the inward to the outward terminal across the chain. Its
 // admittance adds to the chain's admittance parameters; with AD - BC = 1 the
 // result is again all positive terms over 1 + gB.
@@ -28,12 +20,6 @@ Chain bridged(const Chain& t, double ohms) {
     double scale = 1 + g * t.b;
     return {t.a_less_one / scale, t.b / scale, (t.c + g * (t.a_less_one + t.d_less_one)) / scale,
             t.d_less_one / scale};
-}
-
-// The same network fed from the other side.
-Chain reversed(Chain t) {
-    std::swap(t.a_less_one, t.d_less_one);
-    return t;
 }
 
 // The chain of a topology whose resistors put `loop` ohms each in the
@@ -59,19 +45,11 @@ bool in_line(const Topology& t, int resistor) {
     });
 }
 
-// Each resistor's ohms in the loop: the sum of its parts.
-std::vector<double> loop_ohms(const Circuit& c) {
-    std::vector<double> loop(c.network->resistors.size(), 0.0);
-    for (const Part& p : c.parts)
-        loop[static_cast<std::size_t>(p.resistor)] += p.ohms;
-    return loop;
-}
-
 // Lays out the ladder's parts and junctions, walking from the inward port;
 // the last series arm ends at the outward port.
 class Layout {
   public:
-    Layout(Circuit& c, const std::vector<double>& r) : c_(c), r_(r) {
+    Layout(Circuit& c, const std::vector<Choice>& r) : c_(c), r_(r) {
         for (const Step& s : c.network->topology.ladder)
             series_left_ += s.arm == Arm::series;
         junctions_ = series_left_ - 1;
@@ -101,14 +79,37 @@ class Layout {
         if (*line != 'n')
             ++made_;
         std::string name = junctions_ == 1 ? "mid" : "mid" + std::to_string(made_);
-        c_.nodes.push_back(name + line);
+        return node(name + line);
+    }
+
+    int node(std::string name) {
+        c_.nodes.push_back(std::move(name));
         return static_cast<int>(c_.nodes.size()) - 1;
     }
 
+    // One place: its part, or the two parts of a pair, in parallel or with
+    // a junction between them.
     void part(int resistor, const char* half, int from, int to) {
         const ResistorRole& role = c_.network->resistors[static_cast<std::size_t>(resistor)];
-        c_.parts.push_back({std::string(role.name) + half, resistor, from, to,
-                            r_[static_cast<std::size_t>(resistor)]});
+        const Choice& choice = r_[static_cast<std::size_t>(resistor)];
+        std::string name = std::string(role.name) + half;
+        if (choice.joined == Joined::single) {
+            c_.parts.push_back({name, resistor, place_, from, to, choice.ohms, Joined::single});
+        } else {
+            int middle = to;
+            if (choice.joined == Joined::series) {
+                std::string lower = name;
+                for (char& ch : lower)
+                    ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+                middle = node(lower + "_j");
+            }
+            c_.parts.push_back(
+                {name + "_1", resistor, place_, from, middle, choice.parts[0], choice.joined});
+            c_.parts.push_back({name + "_2", resistor, place_,
+                                choice.joined == Joined::series ? middle : from, to,
+                                choice.parts[1], choice.joined});
+        }
+        ++place_;
     }
 
     // A series arm or bridge: one part, or a half in each line.
@@ -122,7 +123,8 @@ class Layout {
     }
 
     Circuit& c_;
-    const std::vector<double>& r_;
+    const std::vector<Choice>& r_;
+    int place_ = 0;
     int series_left_ = 0;
     int junctions_ = 0;
     int made_ = 0;
@@ -138,6 +140,13 @@ double vswr(double gamma) { return (1.0 + std::fabs(gamma)) / (1.0 - std::fabs(g
 int out_minus(const Circuit& c) { return c.network->balanced ? 3 : in_minus; }
 
 Circuit build_circuit(Network network, const std::vector<double>& resistors) {
+    std::vector<Choice> single;
+    for (double ohms : resistors)
+        single.push_back({ohms, {ohms}, Joined::single});
+    return build_circuit(network, single);
+}
+
+Circuit build_circuit(Network network, const std::vector<Choice>& resistors) {
     Circuit c;
     c.network = network;
     if (network->balanced)
@@ -153,6 +162,57 @@ Circuit build_circuit(Network network, const std::vector<double>& resistors) {
                      [](const Part& x, const Part& y) { return x.resistor < y.resistor; });
     return c;
 }
+
+std::vector<double> place_ohms(const Circuit& c) {
+    // A pair in parallel as a b / (a + b), as its total was chosen.
+    std::vector<double> sum;
+    std::vector<double> product;
+    std::vector<bool> parallel;
+    for (const Part& p : c.parts) {
+        auto at = static_cast<std::size_t>(p.place);
+        if (sum.size() <= at) {
+            sum.resize(at + 1, 0.0);
+            product.resize(at + 1, 1.0);
+            parallel.resize(at + 1, false);
+        }
+        sum[at] += p.ohms;
+        product[at] *= p.ohms;
+        parallel[at] = p.joined == Joined::parallel;
+    }
+    for (std::size_t at = 0; at < sum.size(); ++at)
+        if (parallel[at])
+            sum[at] = product[at] / sum[at];
+    return sum;
+}
+
+std::vector<double> loop_ohms(const Circuit& c) {
+    std::vector<double> places = place_ohms(c);
+    std::vector<double> loop(c.network->resistors.size(), 0.0);
+    for (std::size_t p = 0; p < c.parts.size(); ++p) {
+        const Part& part = c.parts[p];
+        bool first_of_place = p == 0 || c.parts[p - 1].place != part.place;
+        if (first_of_place)
+            loop[static_cast<std::size_t>(part.resistor)] +=
+                places[static_cast<std::size_t>(part.place)];
+    }
+    return loop;
+}
+
+Chain then(const Chain& x, const Chain& y) {
+    // The product of the chain matrices, written out for A - 1 and D - 1 so
+    // that every term is a product of positive values.
+    return {x.a_less_one * y.a_less_one + x.a_less_one + y.a_less_one + x.b * y.c,
+            y.b + x.a_less_one * y.b + x.b + x.b * y.d_less_one,
+            x.c + x.c * y.a_less_one + y.c + x.d_less_one * y.c,
+            x.c * y.b + x.d_less_one * y.d_less_one + x.d_less_one + y.d_less_one};
+}
+
+Chain reversed(Chain t) {
+    std::swap(t.a_less_one, t.d_less_one);
+    return t;
+}
+
+Chain chain(const Circuit& c) { return topology_chain(c.network->topology, loop_ohms(c)); }
 
 Chain chain(Network network, const std::vector<double>& resistors) {
     std::vector<double> loop = resistors;
@@ -188,7 +248,7 @@ Analysis analyse(const Chain& t, double zone, double ztwo) {
 }
 
 Analysis analyse(const Circuit& c, double zone, double ztwo) {
-    return analyse(topology_chain(c.network->topology, loop_ohms(c)), zone, ztwo);
+    return analyse(chain(c), zone, ztwo);
 }
 
 Analysis analyse(Network network, const std::vector<double>& resistors, double zone, double ztwo) {
@@ -205,60 +265,6 @@ Design checked_design(Network network, double zone, double ztwo, std::vector<dou
     d.buildable = why_not_a_network(d).empty();
     d.loss = analyse(network, d.resistors, zone, ztwo).loss;
     return d;
-}
-
-// From the loaded port back to the source, each arm's current and voltage
-// follow from the next one's as sums: V grows by I times a series arm, I by
-// V over a shunt arm. A bridge takes (V1 - V2) / R, with V1 - V2 = (A - 1) V2
-// + B I from the whole network's chain.
-PowerFlow power_flow(const Circuit& c, double zone, double ztwo, double available, Feed feed) {
-    bool inward = feed == Feed::inward;
-    const Topology& topology = c.network->topology;
-    std::vector<double> loop = loop_ohms(c);
-    Chain whole = topology_chain(topology, loop);
-    if (!inward)
-        whole = reversed(whole);
-    double source = inward ? zone : ztwo;
-    double load = inward ? ztwo : zone;
-    double emf = std::sqrt(4.0 * available * source); // E^2 / 4R is available
-    double a = whole.a_less_one + 1;
-    double d = whole.d_less_one + 1;
-    double current = emf / (a * load + whole.b + source * (whole.c * load + d));
-    double volts = load * current;
-    PowerFlow flow;
-    flow.parts.assign(c.parts.size(), 0.0);
-    flow.load = volts * current;
-    // Every part of a line arm carries its current; a shunt arm has its voltage across it.
-    auto carrying = [&](int resistor, double amps) {
-        for (std::size_t p = 0; p < c.parts.size(); ++p)
-            if (c.parts[p].resistor == resistor)
-                flow.parts[p] = amps * amps * c.parts[p].ohms;
-    };
-    auto across = [&](int resistor, double v) {
-        for (std::size_t p = 0; p < c.parts.size(); ++p)
-            if (c.parts[p].resistor == resistor)
-                flow.parts[p] = v * v / c.parts[p].ohms;
-    };
-    if (topology.bridge >= 0) {
-        double bridge = (whole.a_less_one * volts + whole.b * current) /
-                        loop[static_cast<std::size_t>(topology.bridge)];
-        carrying(topology.bridge, bridge);
-        current -= bridge;
-    }
-    std::vector<Step> steps = topology.ladder;
-    if (inward)
-        std::reverse(steps.begin(), steps.end());
-    for (const Step& step : steps) {
-        double ohms = loop[static_cast<std::size_t>(step.resistor)];
-        if (step.arm == Arm::series) {
-            carrying(step.resistor, current);
-            volts += current * ohms;
-        } else {
-            across(step.resistor, volts);
-            current += volts / ohms;
-        }
-    }
-    return flow;
 }
 
 } // namespace padcalc

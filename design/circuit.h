@@ -12,28 +12,36 @@
 #pragma once
 
 #include "network.h"
+#include "preferred.h"
 
 #include <string>
 #include <vector>
 
 namespace padcalc {
 
-// One physical resistor between two nodes of the circuit.
+// One physical resistor between two nodes of the circuit. A resistor of the
+// network sits in one place, or in two for the halves of a split arm; a
+// place holds one part, or the two parts of a pair in series or in parallel.
 struct Part {
-    std::string name; // "R1", or "R1A" and "R1B" for the halves of a split arm
-    int resistor;     // which of the network's resistors (0 for R1) it is, or is half of
+    std::string name; // "R1"; "R1A" and "R1B" for the halves of a split arm;
+                      // "R1_1" and "R1_2" (or "R1A_1"...) for the parts of a pair
+    int resistor;     // which of the network's resistors (0 for R1) it is, or is part of
+    int place;        // the parts of a pair share their place
     int from;
     int to;
     double ohms;
+    Joined joined = Joined::single; // how the parts of its place are joined
 };
 
 // The nodes are the ports' first: inward +, inward - (the common line of an
 // unbalanced network), outward +, and for a balanced network outward -;
-// then the junctions inside, in the order the ladder meets them.
+// then the junctions inside, in the order the ladder meets them, each
+// between the two parts of a pair in series named after their place ("r1_j").
 struct Circuit {
     Network network = nullptr;
     std::vector<std::string> nodes;
-    std::vector<Part> parts; // in the order the network names its resistors, A before B
+    std::vector<Part> parts; // in the order the network names its resistors, A before B, _1
+                             // before _2
 };
 
 constexpr int in_plus = 0;
@@ -41,8 +49,16 @@ constexpr int in_minus = 1;
 constexpr int out_plus = 2;
 int out_minus(const Circuit& c);
 
-// The circuit of a network whose resistors have these values.
+// The circuit of a network whose resistors have these values, or are built
+// from these preferred values.
 Circuit build_circuit(Network network, const std::vector<double>& resistors);
+Circuit build_circuit(Network network, const std::vector<Choice>& resistors);
+
+// Each place's ohms: its part, or its pair in series or in parallel.
+std::vector<double> place_ohms(const Circuit& c);
+// Each resistor's ohms in the signal's loop: the sum of its places, both
+// halves of a split arm.
+std::vector<double> loop_ohms(const Circuit& c);
 
 // Chain parameters, as A - 1, B, C, D - 1.
 struct Chain {
@@ -55,6 +71,13 @@ struct Chain {
 // The chain of the network whose resistors have these values (each the value
 // of one physical part, as the network names them): the search's quick model.
 Chain chain(Network network, const std::vector<double>& resistors);
+// The chain of a laid-out circuit, from its parts' values.
+Chain chain(const Circuit& c);
+// x followed by y: the chain of the two in cascade, the outward port of x
+// joined to the inward port of y.
+Chain then(const Chain& x, const Chain& y);
+// The same network fed from the other side.
+Chain reversed(Chain t);
 
 // What the network does between a source of internal impedance Z1 at the
 // inward port and a load Z2 at the outward port, and turned round.
@@ -83,16 +106,5 @@ Analysis analyse(Network network, const std::vector<double>& resistors, double z
 // its least loss, and the loss it has. Buildable when the values make a
 // network (why_not_a_network).
 Design checked_design(Network network, double zone, double ztwo, std::vector<double> resistors);
-
-// The power in each physical resistor, in the order of Circuit::parts, and
-// in the load, when a source with `available` watts feeds one port.
-struct PowerFlow {
-    std::vector<double> parts;
-    double load = 0;
-};
-
-enum class Feed { inward, outward };
-
-PowerFlow power_flow(const Circuit& c, double zone, double ztwo, double available, Feed feed);
 
 } // namespace padcalc

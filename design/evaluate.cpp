@@ -3,68 +3,41 @@
 #include "export_text.h"
 
 #include <cmath>
-#include <cstdio>
 
 namespace padcalc {
 namespace {
 
-Power power_of(const Design& d, const std::vector<double>& resistors, const Settings& s) {
-    Circuit c = build_circuit(d.network, resistors);
-    Power p;
-    double available = *s.power;
-    p.available = available;
-    p.rating = s.rating;
-    for (const Part& part : c.parts)
-        p.parts.push_back(part.name);
-    p.inward = power_flow(c, d.zone, d.ztwo, available, Feed::inward);
-    p.outward = power_flow(c, d.zone, d.ztwo, available, Feed::outward);
-    return p;
+BuildResult build_result(const Design& d, const Build& b, const Settings& s) {
+    BuildResult r{b, std::nullopt, std::nullopt};
+    if (s.tolerance)
+        r.tolerance =
+            tolerance_spread(build_circuit(d.network, b.resistors), d.zone, d.ztwo, *s.tolerance);
+    return r;
 }
 
 // Whether every figure of the power is a number: a power near the largest
 // double overflows in the squares.
 bool finite(const Power& p) {
-    for (const PowerFlow* flow : {&p.inward, &p.outward}) {
-        if (!std::isfinite(flow->load))
-            return false;
-        for (double w : flow->parts)
-            if (!std::isfinite(w))
+    for (const LoadCase& c : p.cases)
+        for (const PowerFlow* flow : {&c.inward, &c.outward}) {
+            if (!std::isfinite(flow->load))
                 return false;
-    }
+            for (double w : flow->parts)
+                if (!std::isfinite(w))
+                    return false;
+        }
     return true;
 }
 
-// Names each resistor that dissipates more than `rating` fed either way.
-void check_rating(const Power& p, const std::string& which, std::vector<std::string>& problems) {
-    for (std::size_t i = 0; i < p.parts.size(); ++i) {
-        double worst = std::max(p.inward.parts[i], p.outward.parts[i]);
-        if (p.over_rating(i)) {
-            char text[200];
-            std::snprintf(text, sizeof text,
-                          "%s in the %s dissipates %.3g W, over its rating of %.3g W",
-                          p.parts[i].c_str(), which.c_str(), worst, *p.rating);
-            problems.emplace_back(text);
-        }
-    }
-}
-
-BuildResult build_result(const Design& d, const Build& b, const Settings& s) {
-    BuildResult r{b, std::nullopt, std::nullopt};
-    std::vector<double> values = totals(b);
-    if (s.tolerance)
-        r.tolerance = tolerance_spread(d.network, values, d.zone, d.ztwo, *s.tolerance);
-    if (s.power)
-        r.power = power_of(d, values, s);
-    return r;
+// The power of one pad alone.
+std::optional<Power> alone(const Circuit& c, const Design& d, const Settings& s) {
+    return power_of({&c, 1}, d.zone, d.ztwo, s, true).front();
 }
 
 } // namespace
 
-Result evaluate(const Design& d, const Settings& s, std::vector<std::string>& problems,
-                std::optional<Analysis> analysis) {
-    Result r{d, analysis, std::nullopt, s.series, std::nullopt, std::nullopt};
-    if (s.power && d.buildable)
-        r.power = power_of(d, d.resistors, s);
+Result evaluate_unpowered(const Design& d, const Settings& s, std::vector<std::string>& problems) {
+    Result r{d, std::nullopt, std::nullopt, s.series, std::nullopt, std::nullopt};
     if (s.series && d.buildable) {
         std::string why;
         if (std::optional<Builds> builds = choose_builds(d, *s.series, s.pairs, why)) {
@@ -74,6 +47,19 @@ Result evaluate(const Design& d, const Settings& s, std::vector<std::string>& pr
             problems.push_back("no " + std::string(series_name(*s.series)) + " build: " + why);
         }
     }
+    return r;
+}
+
+Result evaluate(const Design& d, const Settings& s, std::vector<std::string>& problems,
+                std::optional<Analysis> analysis) {
+    Result r = evaluate_unpowered(d, s, problems);
+    r.analysis = analysis;
+    if (s.power && d.buildable) {
+        r.power = alone(design_circuit(r), d, s);
+        for (std::optional<BuildResult>* b : {&r.nearest, &r.best})
+            if (*b)
+                (*b)->power = alone(build_circuit(r, **b), d, s);
+    }
     if (r.power && !finite(*r.power)) {
         problems.push_back("the power available, " + exact_number(*s.power) +
                            " W, gives figures too large to work out");
@@ -82,21 +68,32 @@ Result evaluate(const Design& d, const Settings& s, std::vector<std::string>& pr
             if (*b)
                 (*b)->power.reset();
     }
-    if (s.rating && r.power) {
-        check_rating(*r.power, analysis ? "given resistors" : "ideal design", problems);
-        if (r.best) {
-            std::string series(series_name(*s.series));
-            check_rating(*r.nearest->power, "nearest " + series + " build", problems);
-            check_rating(*r.best->power, "best " + series + " build", problems);
-        }
-    }
+    check_ratings(r, "", problems);
     return r;
 }
 
-std::vector<double> exported_resistors(const Result& r, const Settings& s) {
+void check_ratings(const Result& r, const std::string& of, std::vector<std::string>& problems) {
+    if (r.power)
+        check_power(*r.power, (r.analysis ? "given resistors" : "ideal design") + of, problems);
+    if (r.best && r.best->power) {
+        std::string series(series_name(*r.series));
+        check_power(*r.nearest->power, "nearest " + series + " build" + of, problems);
+        check_power(*r.best->power, "best " + series + " build" + of, problems);
+    }
+}
+
+Circuit design_circuit(const Result& r) {
+    return build_circuit(r.design.network, r.design.resistors);
+}
+
+Circuit build_circuit(const Result& r, const BuildResult& b) {
+    return build_circuit(r.design.network, b.build.resistors);
+}
+
+Circuit exported_circuit(const Result& r, const Settings& s) {
     if (r.best)
-        return totals(s.nearest ? r.nearest->build : r.best->build);
-    return r.design.resistors;
+        return build_circuit(r, s.nearest ? *r.nearest : *r.best);
+    return design_circuit(r);
 }
 
 std::string exported_values(const Result& r, const Settings& s) {

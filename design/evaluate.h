@@ -5,27 +5,14 @@
 #include "choose.h"
 #include "circuit.h"
 #include "network.h"
+#include "power.h"
 #include "settings.h"
 
-#include <algorithm>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace padcalc {
-
-// The power in each physical resistor and in the load, fed from either port.
-struct Power {
-    double available = 0;           // watts
-    std::vector<std::string> parts; // the physical resistors' names: R1, R1A, R1B...
-    PowerFlow inward;               // the source at the inward port, the load Z2 at the outward
-    PowerFlow outward;              // turned round: the source Z2 at the outward port
-    std::optional<double> rating;   // watts each resistor may dissipate, if given
-    // Whether part i dissipates more than its rating, fed either way.
-    bool over_rating(std::size_t i) const {
-        return rating && std::max(inward.parts[i], outward.parts[i]) > *rating;
-    }
-};
 
 struct BuildResult {
     Build build;
@@ -49,9 +36,20 @@ struct Result {
 Result evaluate(const Design& d, const Settings& s, std::vector<std::string>& problems,
                 std::optional<Analysis> analysis = std::nullopt);
 
-// The resistors that the exports take: the best build with a series, the
+// The same without the power and its checks, which pads in cascade work out
+// together.
+Result evaluate_unpowered(const Design& d, const Settings& s, std::vector<std::string>& problems);
+// Names each part over its ratings in the result's design and builds; `of`
+// follows the design's name in each message (" of stage 2").
+void check_ratings(const Result& r, const std::string& of, std::vector<std::string>& problems);
+
+// The circuits of the design and of its builds, laid out part by part.
+Circuit design_circuit(const Result& r);
+Circuit build_circuit(const Result& r, const BuildResult& b);
+
+// The circuit that the exports take: the best build with a series, the
 // nearest with `nearest`, else the ideal design.
-std::vector<double> exported_resistors(const Result& r, const Settings& s);
+Circuit exported_circuit(const Result& r, const Settings& s);
 // Which values those are, in words: "ideal values", "best E24 build".
 std::string exported_values(const Result& r, const Settings& s);
 

@@ -182,6 +182,20 @@ Parsed<double> parse_tolerance(std::string_view text) {
     return value + 0.0; // -0 is 0
 }
 
+Parsed<double> parse_volts(std::string_view text) {
+    std::optional<Decimal> volts = read_with_unit(text, false, {"", "V", "v"});
+    if (!volts)
+        return Refusal{"not a voltage: such as 50, 50V or 500mV"};
+    return to_double(*volts);
+}
+
+Parsed<double> parse_celsius(std::string_view text) {
+    std::optional<Decimal> degrees = take_decimal(text);
+    if (!degrees || !is_one_of(text, {"", "C", "\u00b0C"}))
+        return Refusal{"not a temperature in degrees Celsius: such as 85 or 85C"};
+    return to_double(*degrees);
+}
+
 Parsed<Losses> parse_losses(std::string_view text) {
     if (text.find(':') == std::string_view::npos) {
         std::optional<Decimal> loss = read_decibels(text);

@@ -62,6 +62,12 @@ Parsed<double> parse_rating(std::string_view text);
 // below 100.
 Parsed<double> parse_tolerance(std::string_view text);
 
+// A voltage: a number with an optional prefix and "V" (50, 50V, 500mV, 1kV).
+Parsed<double> parse_volts(std::string_view text);
+
+// A temperature in degrees Celsius: a number with an optional "C" or "°C".
+Parsed<double> parse_celsius(std::string_view text);
+
 // The losses to design for: one, or a sweep from FROM to TO in steps of
 // STEP. Each loss of a sweep is the double nearest to FROM plus a whole
 // number of steps, worked out exactly in decimal on the numbers as written,

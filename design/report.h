@@ -2,7 +2,7 @@
 // design or check as a JSON object, a SPICE subcircuit and a Touchstone file.
 #pragma once
 
-#include "evaluate.h"
+#include "cascade.h"
 
 #include <nlohmann/json_fwd.hpp>
 
@@ -20,5 +20,13 @@ std::string spice_report(const Result& r, const Settings& s, long sweep_index);
 
 // The Touchstone file of the values that `s` says to export, at its frequencies.
 std::string touchstone_report(const Result& r, const Settings& s);
+
+// A cascade as one object: the network, its impedance, the total loss and
+// each stage's design object with the fraction it dissipates; with builds,
+// the loss and return losses of the cascade of the best builds.
+nlohmann::ordered_json json_report(const CascadeResult& c);
+// The cascade as one subcircuit, and its Touchstone file as one two-port.
+std::string spice_report(const CascadeResult& c, const Settings& s);
+std::string touchstone_report(const CascadeResult& c, const Settings& s);
 
 } // namespace padcalc

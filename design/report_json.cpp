@@ -11,26 +11,71 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-Json flow_json(const Power& p, const PowerFlow& flow) {
+// Each part's figure, and the load's, by name.
+Json by_part(const Power& p, const std::vector<double>& parts, double load) {
     Json out = Json::object();
     for (std::size_t i = 0; i < p.parts.size(); ++i)
-        out[p.parts[i]] = flow.parts[i];
-    out["load"] = flow.load;
+        out[p.parts[i]] = parts[i];
+    out["load"] = load;
     return out;
 }
 
-Json power_json(const Power& p) {
+void add_flows(Json& out, const Power& p, const LoadCase& c) {
+    out["fed_inward"] = by_part(p, c.inward.parts, c.inward.load);
+    out["fed_outward"] = by_part(p, c.outward.parts, c.outward.load);
+    out["volts_inward"] = by_part(p, c.inward.volts, c.inward.load_volts);
+    out["volts_outward"] = by_part(p, c.outward.volts, c.outward.load_volts);
+}
+
+// One load's figures, shaped as the power object of a single load.
+Json case_json(const Power& p, const LoadCase& c, bool named) {
     Json out;
     out["available_w"] = p.available;
-    out["fed_inward"] = flow_json(p, p.inward);
-    out["fed_outward"] = flow_json(p, p.outward);
+    if (named)
+        out["load"] = load_name(c.load);
+    add_flows(out, p, c);
+    if (c.load.kind == Load::Kind::vswr)
+        out["worst_phase_deg"] = {
+            {"fed_inward", by_part(p, c.inward.phase, c.inward.load_phase)},
+            {"fed_outward", by_part(p, c.outward.phase, c.outward.load_phase)}};
+    return out;
+}
+
+// The names of the parts over a limit.
+Json names_over(const Power& p, bool (Power::*over)(std::size_t) const) {
+    Json names = Json::array();
+    for (std::size_t i = 0; i < p.parts.size(); ++i)
+        if ((p.*over)(i))
+            names.push_back(p.parts[i]);
+    return names;
+}
+
+Json power_json(const Power& p) {
+    const LoadCase& first = p.cases.front();
+    Json out;
+    if (p.cases.size() == 1) {
+        out = case_json(p, first, first.load.kind != Load::Kind::matched);
+    } else {
+        out["available_w"] = p.available;
+        Json cases = Json::object();
+        for (const LoadCase& c : p.cases)
+            cases[load_name(c.load)] = case_json(p, c, false);
+        out["cases"] = cases;
+        Json worst;
+        add_flows(worst, p, p.worst);
+        out["worst"] = worst;
+    }
     if (p.rating) {
         out["rating_w"] = *p.rating;
-        Json over = Json::array();
-        for (std::size_t i = 0; i < p.parts.size(); ++i)
-            if (p.over_rating(i))
-                over.push_back(p.parts[i]);
-        out["over_rating"] = over;
+        if (p.derated) {
+            out["ambient_c"] = *p.ambient;
+            out["derated_rating_w"] = *p.derated;
+        }
+        out["over_rating"] = names_over(p, &Power::over_rating);
+    }
+    if (p.max_voltage) {
+        out["max_voltage_v"] = *p.max_voltage;
+        out["over_voltage"] = names_over(p, &Power::over_voltage);
     }
     return out;
 }
@@ -92,6 +137,25 @@ Json json_report(const Result& r) {
                         {"nearest", build_json(n, *r.nearest)},
                         {"best", build_json(n, *r.best)}};
     }
+    return out;
+}
+
+Json json_report(const CascadeResult& c) {
+    Json out;
+    out["network"] = c.network->id;
+    out["z"] = c.z;
+    out["loss_db"] = c.loss;
+    Json stages = Json::array();
+    for (std::size_t k = 0; k < c.stages.size(); ++k) {
+        Json stage = json_report(c.stages[k]);
+        stage["dissipated_fraction"] = c.dissipated[k];
+        stages.push_back(stage);
+    }
+    out["stages"] = stages;
+    if (c.built)
+        out["build"] = {{"loss_db", c.built->loss},
+                        {"return_loss_in_db", c.built->return_loss_in},
+                        {"return_loss_out_db", c.built->return_loss_out}};
     return out;
 }
 

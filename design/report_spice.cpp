@@ -25,15 +25,49 @@ std::string spice_report(const Result& r, const Settings& s, long sweep_index) {
         entries += ", loss " + exact_number(d.loss) + " dB";
     std::vector<std::string> header = {"padcalc: " + std::string(n.title) + " pad", entries, least,
                                        "values: " + exported_values(r, s)};
-    return spice_subcircuit(build_circuit(d.network, exported_resistors(r, s)), name, header);
+    return spice_subcircuit(exported_circuit(r, s), name, header);
 }
 
 std::string touchstone_report(const Result& r, const Settings& s) {
     const Design& d = r.design;
-    Analysis a = analyse(d.network, exported_resistors(r, s), d.zone, d.ztwo);
+    Analysis a = analyse(exported_circuit(r, s), d.zone, d.ztwo);
     std::vector<std::string> header = {"padcalc: " + std::string(d.network->title) + " pad, " +
                                        exported_values(r, s)};
     return touchstone(a, d.zone, d.ztwo, s.frequencies, header);
+}
+
+namespace {
+
+// The header of a cascade's exports: what it is and which values it holds.
+std::vector<std::string> cascade_header(const CascadeResult& c, const Settings& s) {
+    std::string split = c.split == Split::dissipation ? "each stage dissipating the same power"
+                                                      : "each stage the same loss";
+    std::string losses;
+    for (const Result& r : c.stages) {
+        char loss[40];
+        std::snprintf(loss, sizeof loss, "%.4f", r.design.loss);
+        losses += (losses.empty() ? "" : ", ") + std::string(loss);
+    }
+    return {"padcalc: cascade of " + std::to_string(c.stages.size()) + " " +
+                std::string(c.network->title) + " pads",
+            "Z " + exact_number(c.z) + " ohm, loss " + exact_number(c.loss) + " dB, " + split,
+            "stage losses (dB): " + losses,
+            "values: " + exported_values(c.stages.front(), s) + " of each stage"};
+}
+
+} // namespace
+
+std::string spice_report(const CascadeResult& c, const Settings& s) {
+    std::string name = s.spice_name;
+    if (name.empty())
+        name = default_spice_name(c.network, c.z, c.z, c.loss) + "_" +
+               std::to_string(c.stages.size()) + "STAGES";
+    return spice_cascade(exported_circuits(c, s), name, cascade_header(c, s));
+}
+
+std::string touchstone_report(const CascadeResult& c, const Settings& s) {
+    Analysis a = analyse(cascade_chain(exported_circuits(c, s)), c.z, c.z);
+    return touchstone(a, c.z, c.z, s.frequencies, cascade_header(c, s));
 }
 
 } // namespace padcalc

@@ -2,6 +2,7 @@
 // format, the builds, tolerance, power and the exports.
 #pragma once
 
+#include "load.h"
 #include "preferred.h"
 
 #include <optional>
@@ -12,18 +13,34 @@ namespace padcalc {
 
 enum class Format { text, json, csv, spice };
 
+// A power rating holds in full up to the knee and falls linearly to nothing
+// at the limit, in degrees Celsius: the common figures of thick-film chip
+// resistors by default.
+struct Derating {
+    double knee = 70;
+    double limit = 155;
+};
+
+// How a cascade shares its loss among its stages.
+enum class Split { dissipation, equal };
+
 struct Settings {
     Format format = Format::text;
-    bool ascii = false;              // plain ASCII text, with "ohm" for the ohm sign
-    std::optional<Series> series;    // build from preferred values of this series
-    bool pairs = false;              // a resistor may be two preferred values
-    bool nearest = false;            // export the nearest build, not the best
-    std::optional<double> tolerance; // percent, for the builds' spread
-    std::optional<double> power;     // watts available from the source
-    std::optional<double> rating;    // watts each resistor may dissipate
-    std::string spice_name;          // the subcircuit's name, if given
-    std::string touchstone;          // the file to write S-parameters to, if any
-    std::vector<double> frequencies; // the Touchstone file's, in Hz
+    bool ascii = false;                 // plain ASCII text, with "ohm" for the ohm sign
+    std::optional<Series> series;       // build from preferred values of this series
+    bool pairs = false;                 // a resistor may be two preferred values
+    bool nearest = false;               // export the nearest build, not the best
+    std::optional<double> tolerance;    // percent, for the builds' spread
+    std::optional<double> power;        // watts available from the source
+    std::optional<double> rating;       // watts each resistor may dissipate
+    std::vector<Load> loads = {Load{}}; // at the far port, one case each: matched by default
+    std::optional<double> max_voltage;  // RMS volts each resistor may have across it
+    std::optional<double> ambient;      // degrees Celsius, for the rating's derating
+    Derating derating;
+    Split split = Split::dissipation; // a cascade's
+    std::string spice_name;           // the subcircuit's name, if given
+    std::string touchstone;           // the file to write S-parameters to, if any
+    std::vector<double> frequencies;  // the Touchstone file's, in Hz
 };
 
 } // namespace padcalc

@@ -8,20 +8,55 @@
 namespace padcalc {
 namespace {
 
-// The circuit's names for its nodes, but for an unbalanced pad's common
-// line: never `gnd` or `0`, which simulators take for the global ground.
-std::string node_name(const Circuit& circuit, int node) {
-    if (!circuit.network->balanced && node == in_minus)
-        return std::string(spice_common_port);
-    return circuit.nodes[static_cast<std::size_t>(node)];
-}
+// The names of a stage's nodes in the subcircuit: the circuit's own for
+// one pad, but for an unbalanced pad's common line, which is never `gnd`
+// or `0` (simulators take those for the global ground); in a cascade, the
+// ports between stages are the junctions sk, and the nodes inside a stage
+// take _sk.
+class Nodes {
+  public:
+    Nodes(const Circuit& circuit, std::size_t stage, std::size_t stages)
+        : circuit_(circuit), stage_(stage), stages_(stages) {}
+
+    std::string operator()(int node) const {
+        bool balanced = circuit_.network->balanced;
+        if (!balanced && node == in_minus)
+            return std::string(spice_common_port);
+        bool inward = node == in_plus || node == in_minus;
+        bool outward = node == out_plus || (balanced && node == out_minus(circuit_));
+        std::string own = circuit_.nodes[static_cast<std::size_t>(node)];
+        if (stages_ == 1)
+            return own;
+        if (inward && stage_ > 0)
+            return junction(stage_, node == in_plus);
+        if (outward && stage_ + 1 < stages_)
+            return junction(stage_ + 1, node == out_plus);
+        return inward || outward ? own : own + "_s" + std::to_string(stage_ + 1);
+    }
+
+    std::string part(const Part& p) const {
+        return stages_ == 1 ? p.name : p.name + "_S" + std::to_string(stage_ + 1);
+    }
+
+  private:
+    std::string junction(std::size_t after, bool plus) const {
+        std::string name = "s" + std::to_string(after);
+        if (circuit_.network->balanced)
+            name += plus ? "p" : "n";
+        return name;
+    }
+
+    const Circuit& circuit_;
+    std::size_t stage_;
+    std::size_t stages_;
+};
 
 std::string port_list(const Circuit& circuit) {
+    Nodes name(circuit, 0, 1);
     if (circuit.network->balanced)
-        return node_name(circuit, in_plus) + " " + node_name(circuit, in_minus) + " " +
-               node_name(circuit, out_plus) + " " + node_name(circuit, out_minus(circuit));
-    return node_name(circuit, in_plus) + " " + node_name(circuit, out_plus) + " " +
-           node_name(circuit, in_minus);
+        return name(in_plus) + " " + name(in_minus) + " " + name(out_plus) + " " +
+               name(out_minus(circuit));
+    return name(in_plus) + " " + name(out_plus) + " " + name(in_minus);
 }
 
 // A value as a name can hold it: 2.5 is 2P5, 1e-05 is 1EM05.
@@ -42,14 +77,22 @@ std::string name_number(double value) {
 
 std::string spice_subcircuit(const Circuit& circuit, std::string_view name,
                              const std::vector<std::string>& comment_lines) {
+    return spice_cascade({&circuit, 1}, name, comment_lines);
+}
+
+std::string spice_cascade(std::span<const Circuit> stages, std::string_view name,
+                          const std::vector<std::string>& comment_lines) {
     // A simulator may take the first line of a file for its title: it is
     // always a comment.
     std::string out =
         comment_lines.empty() ? "* " + std::string(name) + "\n" : comment_block(comment_lines, "*");
-    out += ".subckt " + std::string(name) + " " + port_list(circuit) + "\n";
-    for (const Part& part : circuit.parts)
-        out += part.name + " " + node_name(circuit, part.from) + " " + node_name(circuit, part.to) +
-               " " + exact_number(part.ohms) + "\n";
+    out += ".subckt " + std::string(name) + " " + port_list(stages.front()) + "\n";
+    for (std::size_t k = 0; k < stages.size(); ++k) {
+        Nodes node(stages[k], k, stages.size());
+        for (const Part& part : stages[k].parts)
+            out += node.part(part) + " " + node(part.from) + " " + node(part.to) + " " +
+                   exact_number(part.ohms) + "\n";
+    }
     out += ".ends " + std::string(name) + "\n";
     return out;
 }

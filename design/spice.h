@@ -4,6 +4,7 @@
 
 #include "circuit.h"
 
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,6 +27,13 @@ inline constexpr std::string_view spice_common_port = "com";
 
 std::string spice_subcircuit(const Circuit& circuit, std::string_view name,
                              const std::vector<std::string>& comment_lines);
+
+// Pads in cascade as one subcircuit, the stages in order from the inward
+// port: the ports as for one pad, and stage k's parts and junctions named
+// with _Sk and _sk ("R1_S2", "mid_s2"); stage k meets stage k + 1 at node
+// sk (or skp and skn). One stage is the pad's own subcircuit.
+std::string spice_cascade(std::span<const Circuit> stages, std::string_view name,
+                          const std::vector<std::string>& comment_lines);
 
 // Whether a subcircuit name is safe in every common SPICE: a letter first,
 // then letters, digits and underscores, at most max_spice_name characters.

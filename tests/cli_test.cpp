@@ -334,5 +334,211 @@ TEST(CommandLineExport, TouchstoneFileThroughASymbolicLink) {
     rmdir(folder);
 }
 
+// Pairs rated part by part, the 22 ohm of R1's pair is within
+// 0.3 W, and R2's 82 ohm and R3's 33 ohm are not.
+TEST(CommandLinePower, EachPartOfAPairOnItsOwn) {
+    std::vector<std::string> args = {"tee",     "50",      "75", "10",       "--series", "E12",
+                                     "--pairs", "--power", "1W", "--rating", "0.3W"};
+    BareRun run = run_args(args);
+    EXPECT_TRUE(run.exit.exited_with(1));
+    EXPECT_EQ(run.errors,
+              "padcalc: R1 in the ideal design dissipates 0.362 W, over its rating of 0.3 W\n"
+              "padcalc: R2 in the ideal design dissipates 0.648 W, over its rating of 0.3 W\n"
+              "padcalc: R3 in the ideal design dissipates 0.474 W, over its rating of 0.3 W\n"
+              "padcalc: R1 in the nearest E12 build dissipates 0.347 W, over its rating of 0.3 W\n"
+              "padcalc: R2 in the nearest E12 build dissipates 0.628 W, over its rating of 0.3 W\n"
+              "padcalc: R3 in the nearest E12 build dissipates 0.471 W, over its rating of 0.3 W\n"
+              "padcalc: R2_1 in the best E12 build dissipates 0.386 W, over its rating of 0.3 W\n"
+              "padcalc: R3_2 in the best E12 build dissipates 0.364 W, over its rating of 0.3 W\n");
+    auto best = nlohmann::json::parse(run_args(with(args, "--json")).output)["build"]["best"];
+    EXPECT_NEAR(best["power"]["fed_inward"]["R1_1"].get<double>(), 0.296, 0.0005);
+    EXPECT_NEAR(best["power"]["fed_inward"]["R1_2"].get<double>(), 0.0651, 0.00005);
+    EXPECT_EQ(best["power"]["over_rating"], nlohmann::json({"R2_1", "R3_2"}));
+    EXPECT_NEAR(best["power"]["volts_inward"]["R1_1"].get<double>(),
+                best["power"]["volts_inward"]["R1_2"].get<double>(), 1e-12); // in parallel
+    std::string csv = run_args(with(args, "--csv")).output;
+    EXPECT_NE(csv.find(",best_R3,best_R1_1,best_R1_2,best_R2_1,best_R2_2,best_R3_1,best_R3_2,"),
+              std::string::npos)
+        << csv;
+    EXPECT_NE(csv.find(",22,100,82,120,10,33,"), std::string::npos) << csv;
+    std::string spice = run_args(with(args, "--spice")).output;
+    for (const char* line : {"\nR1_1 in mid 22\n", "\nR1_2 in mid 100\n", "\nR3_1 mid r3_j 10\n",
+                             "\nR3_2 r3_j com 33\n"})
+        EXPECT_NE(spice.find(line), std::string::npos) << spice;
+}
+
+// What a user reads: each case side by side, the worst and its voltage, the
+// derated rating checked, and each part over it named with its case.
+TEST(CommandLinePower, LoadsVoltageAndDerating) {
+    setenv("LC_ALL", "C", 1);
+    BareRun run = run_args({"tee", "50", "50", "10", "--power", "1W", "--load", "all", "--rating",
+                            "0.3", "--ambient", "100", "--max-voltage", "4.2"});
+    unsetenv("LC_ALL");
+    EXPECT_TRUE(run.exit.exited_with(1));
+    std::string table = R"(
+Power in the ideal design, 1.000 W available from the source, the load matched, open and shorted
+Rating 300.0 mW, derated to 194.1 mW at 100 C
+fed inward       matched        open       short       worst
+R1              519.5 mW    420.8 mW    628.6 mW    628.6 mW   4.041 V  over its rating
+R2              51.95 mW     0.000 W    207.8 mW    207.8 mW   2.323 V  over its rating
+R3              328.6 mW    569.2 mW    153.6 mW    569.2 mW   4.472 V  over its ratings of power and voltage
+load            100.0 mW     0.000 W     0.000 W    100.0 mW   4.472 V
+fed outward      matched        open       short       worst
+R1              51.95 mW     0.000 W    207.8 mW    207.8 mW   2.323 V  over its rating
+R2              519.5 mW    420.8 mW    628.6 mW    628.6 mW   4.041 V  over its rating
+R3              328.6 mW    569.2 mW    153.6 mW    569.2 mW   4.472 V  over its ratings of power and voltage
+load            100.0 mW     0.000 W     0.000 W    100.0 mW   4.472 V
+)";
+    EXPECT_TRUE(run.output.ends_with(table)) << run.output;
+    const char* derated = "over its rating of 0.3 W derated to 0.194 W at 100 C\n";
+    EXPECT_EQ(
+        run.errors,
+        "padcalc: R1 in the ideal design dissipates 0.629 W with the load shorted, " +
+            std::string(derated) +
+            "padcalc: R2 in the ideal design dissipates 0.629 W with the load shorted, " + derated +
+            "padcalc: R3 in the ideal design dissipates 0.569 W with the load open, " + derated +
+            "padcalc: R3 in the ideal design has 4.47 V across it with the load open, over "
+            "its rating of 4.2 V\n");
+
+    struct Shape {
+        const char* load;
+        std::vector<const char*> keys;
+    } shapes[] = {
+        {"matched", {"available_w", "fed_inward", "fed_outward", "volts_inward", "volts_outward"}},
+        {"open",
+         {"available_w", "load", "fed_inward", "fed_outward", "volts_inward", "volts_outward"}},
+        {"3:1",
+         {"available_w", "load", "fed_inward", "fed_outward", "volts_inward", "volts_outward",
+          "worst_phase_deg"}},
+        {"all", {"available_w", "cases", "worst"}},
+    };
+    for (const Shape& shape : shapes) {
+        run =
+            run_args({"pi-bal", "50", "75", "10", "--power", "1W", "--json", "--load", shape.load});
+        auto power = nlohmann::json::parse(run.output)["power"];
+        std::set<std::string> keys;
+        for (auto& [key, value] : power.items())
+            keys.insert(key);
+        EXPECT_EQ(keys, std::set<std::string>(shape.keys.begin(), shape.keys.end())) << shape.load;
+        EXPECT_EQ(power.value("load", "matched"),
+                  shape.load == std::string("all") ? "matched" : shape.load);
+        if (power.contains("cases")) {
+            EXPECT_EQ(power["cases"]["short"]["fed_inward"]["load"], 0.0);
+        }
+    }
+}
+
+TEST(CommandLineCascade, SplitsTheLossByDissipation) {
+    setenv("LC_ALL", "C", 1);
+    BareRun run = run_args({"cascade", "tee", "50", "10", "--stages", "4"});
+    unsetenv("LC_ALL");
+    EXPECT_TRUE(run.exit.exited_with(0)) << run.errors;
+    EXPECT_EQ(run.output, R"(Cascade of 4 stages, Unbalanced Tee, 50 ohm, loss 10 dB
+Split so that each stage dissipates the same power, fed inward
+
+ in o---[R1]---+---[R2]---o out
+               |
+              [R3]
+               |
+gnd o----------+----------o gnd
+
+Stage 1: loss 1.107 dB, dissipating 0.2250 of the power fed in
+R1  series arm, inward side                3.182 ohm
+R2  series arm, outward side               3.182 ohm
+R3  shunt arm                              391.3 ohm
+
+Stage 2: loss 1.489 dB, dissipating 0.2250 of the power fed in
+R1  series arm, inward side                4.276 ohm
+R2  series arm, outward side               4.276 ohm
+R3  shunt arm                              290.2 ohm
+
+Stage 3: loss 2.285 dB, dissipating 0.2250 of the power fed in
+R1  series arm, inward side                6.539 ohm
+R2  series arm, outward side               6.539 ohm
+R3  shunt arm                              187.9 ohm
+
+Stage 4: loss 5.119 dB, dissipating 0.2250 of the power fed in
+R1  series arm, inward side                14.32 ohm
+R2  series arm, outward side               14.32 ohm
+R3  shunt arm                              80.12 ohm
+)");
+    // JSON: one object; each stage fed with what reaches it; the builds as one circuit.
+    run = run_args({"cascade", "h", "50", "10", "--stages", "4", "--series", "E24", "--power", "1W",
+                    "--json"});
+    auto cascade = nlohmann::json::parse(run.output);
+    EXPECT_EQ(cascade["network"], "h");
+    EXPECT_EQ(cascade["z"], 50.0);
+    EXPECT_EQ(cascade["loss_db"], 10.0);
+    ASSERT_EQ(cascade["stages"].size(), 4u);
+    for (std::size_t k = 0; k < 4; ++k) {
+        auto stage = cascade["stages"][k];
+        EXPECT_NEAR(stage["dissipated_fraction"].get<double>(), 0.225, 1e-12);
+        EXPECT_NEAR(stage["power"]["fed_inward"]["load"].get<double>(), 1 - 0.225 * (k + 1), 1e-12);
+    }
+    EXPECT_NEAR(cascade["build"]["loss_db"].get<double>(), 10, 0.2);
+    for (const char* key : {"return_loss_in_db", "return_loss_out_db"})
+        EXPECT_GT(cascade["build"][key].get<double>(), 30) << key;
+    // The whole cascade is one subcircuit and one two-port of 10 dB.
+    run = run_args({"cascade", "pi", "50", "10", "--stages", "3", "--split", "equal", "--spice"});
+    EXPECT_EQ(std::count(run.output.begin(), run.output.end(), '\n'), 4 + 1 + 9 + 1) << run.output;
+    EXPECT_NE(run.output.find("\nR3_S2 s1 s2 "), std::string::npos) << run.output;
+    run = run_args({"cascade", "pi", "50", "10", "--stages", "3", "--touchstone", "-"});
+    EXPECT_NE(run.output.find(" 0.31622776601683"), std::string::npos) << run.output;
+}
+
+// 40 dB at 1 W from 0.25 W parts: 4 stages, since with 3 the last stage's R1
+// takes 0.322 W; at 10 W no cascade of 10 stages will do.
+TEST(CommandLineCascade, FewestStagesWithinTheRating) {
+    std::vector<std::string> args = {"cascade", "tee",      "50",    "40",    "--power",
+                                     "1W",      "--rating", "0.25W", "--json"};
+    BareRun run = run_args(with(with(args, "--stages"), "auto"));
+    EXPECT_TRUE(run.exit.exited_with(0)) << run.errors;
+    EXPECT_EQ(nlohmann::json::parse(run.output)["stages"].size(), 4u);
+    run = run_args(with(with(args, "--stages"), "3"));
+    EXPECT_TRUE(run.exit.exited_with(1));
+    EXPECT_EQ(run.errors,
+              "padcalc: R1 in the ideal design of stage 3 dissipates 0.322 W, over its rating of "
+              "0.25 W\n");
+    args[5] = "10W";
+    run = run_args(with(with(args, "--stages"), "auto"));
+    EXPECT_TRUE(run.exit.exited_with(1));
+    EXPECT_EQ(run.output, "");
+    EXPECT_TRUE(run.errors.starts_with(
+        "padcalc: no cascade of 10 stages or fewer keeps every part within its ratings"))
+        << run.errors;
+}
+
+TEST(CommandLineCascade, UsageErrorsNameTheArgument) {
+    struct Case {
+        std::vector<std::string> args;
+        const char* named;
+    } cases[] = {
+        {{"tee", "50", "75", "10", "--power", "1W", "--load", "0.5:1"}, "--load '0.5:1'"},
+        {{"tee", "50", "75", "10", "--power", "1W", "--load", "0.99:1"}, "at least 1:1"},
+        {{"tee", "50", "75", "10", "--power", "1W", "--load", "3"}, "--load '3'"},
+        {{"tee", "50", "75", "10", "--power", "1W", "--rating", "1", "--ambient", "155.5"},
+         "--ambient '155.5'"},
+        {{"tee", "50", "75", "10", "--power", "1W", "--rating", "1", "--ambient", "100", "--derate",
+          "90:90"},
+         "--derate '90:90'"},
+        {{"tee", "50", "75", "10", "--power", "1W", "--max-voltage", "0V"}, "--max-voltage '0V'"},
+        {{"tee", "50", "75", "10", "--load", "open"}, "--load"},
+        {{"cascade", "tee", "50", "10", "--stages", "0"}, "--stages '0'"},
+        {{"cascade", "tee", "50", "10", "--stages", "11"}, "--stages '11'"},
+        {{"cascade", "tee", "50", "10", "--stages", "auto", "--power", "1W"}, "--stages auto"},
+        {{"cascade", "tee", "50", "10"}, "--stages"},
+        {{"cascade", "tee", "50", "10", "--stages", "2", "--split", "dB"}, "--split 'dB'"},
+        {{"cascade", "min-loss", "50", "10", "--stages", "2"}, "'min-loss'"},
+        {{"cascade", "l-pad", "50", "10", "--stages", "2"}, "'l-pad'"},
+        {{"tee", "50", "75", "10", "--stages", "2"}, "--stages"},
+    };
+    for (const Case& c : cases) {
+        BareRun run = run_args(c.args);
+        EXPECT_TRUE(run.exit.exited_with(2)) << c.named;
+        EXPECT_EQ(run.output, "") << c.named;
+        EXPECT_NE(run.errors.find(c.named), std::string::npos) << run.errors;
+    }
+}
+
 } // namespace
 } // namespace padcalc::testing

@@ -55,7 +55,8 @@ expect 'padcalc t' tee
 expect 'padcalc l' l-pad
 expect 'padcalc p' pi pi-bal
 expect 'padcalc min' min-loss min-loss-bal
-expect 'padcalc ' "${networks[@]}" check
+expect 'padcalc ' "${networks[@]}" check cascade
+expect 'padcalc c' check cascade
 expect 'padcalc --' --help --version --completion
 expect 'padcalc x' # an unknown word has no completion
 
@@ -69,12 +70,13 @@ expect 'padcalc check pi 50 50 96.25 '
 # Each command's options, and only those.
 expect 'padcalc tee 50 75 10 --se' --series
 expect 'padcalc tee 50 75 10 --p' --pairs --power
-expect 'padcalc check pi 50 50 96.25 96.25 71.15 --' --help --json --csv --ascii --power --rating
+expect 'padcalc check pi 50 50 96.25 96.25 71.15 --' --help --json --csv --ascii --power --rating \
+    --load --max-voltage --ambient --derate
 expect 'padcalc check pi 50 50 1 2 3 --s' # check builds nothing and exports nothing
 expect 'padcalc min-loss 600 150 --n' --name --nearest
 # Not an option already given, nor a second output format.
 expect 'padcalc tee 50 75 10 --json --' --help --ascii --series --pairs --tolerance --power \
-    --rating --name --nearest --touchstone --freq
+    --rating --load --max-voltage --ambient --derate --name --nearest --touchstone --freq
 expect 'padcalc pi 50 50 10 --spice --ascii --s' --series
 expect 'padcalc --version --'
 expect 'padcalc tee --help --'
@@ -87,6 +89,18 @@ expect 'padcalc tee 50 75 10 --tolerance '
 expect 'padcalc tee 50 75 10 --freq '
 expect 'padcalc check pi 50 50 1 2 3 --series ' # not an option of check
 expect 'padcalc tee 50 75 10 '
+# Values that are one of a few words.
+expect 'padcalc tee 50 75 10 --power 1W --load ' matched open short all
+expect 'padcalc check pi 50 50 1 2 3 --power 1W --load s' short
+expect 'padcalc cascade tee 50 10 --split ' dissipation equal
+expect 'padcalc cascade tee 50 10 --stages ' auto
+
+# cascade: the networks matched at both ports, then numbers, then its own options too.
+expect 'padcalc cascade ' tee h pi pi-bal bridged-tee
+expect 'padcalc cascade --json p' pi pi-bal
+expect 'padcalc cascade tee 50 '
+expect 'padcalc cascade tee 50 10 --s' --series --stages --split --spice
+expect 'padcalc tee 50 75 10 --st' # the design commands have no stages
 # --series=E2, split at the = as bash splits it, and whole.
 COMP_WORDS=(padcalc pi 50 50 10 --series "=" E2) COMP_CWORD=7 COMPREPLY=()
 _padcalc
@@ -96,7 +110,7 @@ expect 'padcalc pi 50 50 10 --series=E2' E24
 expect 'padcalc check --power 1W ' "${networks[@]}"
 expect 'padcalc check --power 1W pi '
 expect 'padcalc pi-bal 600 600 10 --series E24 --csv --' --help --ascii --pairs --tolerance --power \
-    --rating --name --nearest --touchstone --freq
+    --rating --load --max-voltage --ambient --derate --name --nearest --touchstone --freq
 expect 'padcalc h 600 600 10 --series E24 --n' --name --nearest
 
 # --touchstone: the files and folders here.
@@ -114,9 +128,11 @@ failures=$((failures + $?))
 
 # The completion's options are the program's: each command's --help lists them.
 help_options() { "$padcalc" "$@" --help | sed -n 's/^  \(--[a-z-]*\).*/\1/p'; }
-for command in "${networks[@]}" check; do
+for command in "${networks[@]}" check cascade; do
     if [[ $command == check ]]; then
         line="padcalc check pi 50 50 1 2 3 --"
+    elif [[ $command == cascade ]]; then
+        line="padcalc cascade tee 50 10 --"
     else
         line="padcalc $command 1 1 1 --"
     fi

@@ -2,8 +2,10 @@
 // SPICE subcircuit run in ngspice between a source of Z1 and a load of Z2,
 // and the Touchstone file read back and checked against the analysis.
 
+#include "design/cascade.h"
 #include "design/choose.h"
 #include "design/circuit.h"
+#include "design/power_flow.h"
 #include "design/spice.h"
 #include "design/touchstone.h"
 
@@ -96,13 +98,14 @@ struct Results {
 // off ground, so a pad tied to the global ground inside would show it. A
 // balanced pad is driven from two half sources, +-0.5 V with Z1/2 in each
 // line, about ground, and loaded by Z2 across its outward lines alone.
+std::string number(double v) {
+    std::ostringstream out;
+    out.precision(17);
+    out << v;
+    return out.str();
+}
+
 std::string bench(bool balanced, double zone, double ztwo, const Probe& p) {
-    auto number = [](double v) {
-        std::ostringstream out;
-        out.precision(17);
-        out << v;
-        return out.str();
-    };
     std::string net = "padcalc bench\n.include pad.cir\n";
     if (balanced) {
         net += "VP srcp 0 DC 0.5 AC 0.5\nVN 0 srcn DC 0.5 AC 0.5\n";
@@ -200,6 +203,94 @@ class Simulator : public ::testing::TestWithParam<Case> {
 };
 
 TEST_P(Simulator, IdealDesignMatchesAnalysis) { prove(GetParam(), ideal_resistors(GetParam())); }
+
+// ---- the power in each part ------------------------------------------------
+
+// The bench's source, the pad, and at the outward port Z2, nothing, or a
+// short; then every node's voltage at the operating point.
+std::string power_bench(bool balanced, double zone, double ztwo, std::complex<double> gamma) {
+    std::string net = "padcalc power bench\n.include pad.cir\n";
+    std::string out = balanced ? "outp outn " : "out lift ";
+    if (balanced)
+        net += "VP srcp 0 DC 0.5\nVN 0 srcn DC 0.5\nRSP srcp inp " + number(zone / 2) +
+               "\nRSN srcn inn " + number(zone / 2) + "\nX1 inp inn outp outn PAD\n";
+    else
+        net += "VS src lift DC 1\nVLIFT lift 0 DC 1\nRS src in " + number(zone) +
+               "\nX1 in out lift PAD\n";
+    if (gamma == 0.0)
+        net += "RL " + out + number(ztwo) + "\n";
+    else if (gamma == -1.0)
+        net += "VSHORT " + out + "DC 0\n";
+    return net + ".control\nset numdgt=17\nop\necho section op\nprint all\nquit 0\n.endc\n.end\n";
+}
+
+// The simulator's name for a node of the pad: the bench's at the ports, the
+// subcircuit's own inside.
+std::string bench_node(const Circuit& c, int node) {
+    if (c.network->balanced)
+        return node < 4 ? c.nodes[static_cast<std::size_t>(node)]
+                        : "x1." + c.nodes[static_cast<std::size_t>(node)];
+    const char* ports[] = {"in", "lift", "out"};
+    return node < 3 ? ports[node] : "x1." + c.nodes[static_cast<std::size_t>(node)];
+}
+
+// Each part's power from the simulator's node voltages, against the flow
+// with the load matched, open and shorted: a source of 1 V EMF and Z1 has
+// 1 / 4 Z1 available.
+TEST(SimulatedPower, EveryPartOfAPairBuildAndABalancedNetwork) {
+    if (!ngspice_on_path())
+        GTEST_SKIP() << "ngspice is not on PATH (apt-get install ngspice)";
+    std::string why;
+    auto best = [&why](Network n, double zone, double ztwo, double loss) {
+        Builds b = *choose_builds(design(n, zone, ztwo, loss), Series::e12, true, why);
+        return build_circuit(n, b.best.resistors);
+    };
+    const Circuit circuits[] = {best(network("tee"), 50, 75, 10), best(network("h"), 50, 75, 10),
+                                build_circuit(network("pi-bal"), ideal_resistors(cases[3]))};
+    for (const Circuit& c : circuits)
+        for (std::complex<double> gamma : {0.0, 1.0, -1.0}) {
+            SCOPED_TRACE(std::string(c.network->id) + " gamma " + number(gamma.real()));
+            Results r = simulate(spice_subcircuit(c, "PAD", {}),
+                                 power_bench(c.network->balanced, 50, 75, gamma));
+            double available = 1 / (4 * 50.0);
+            Circuit one[] = {c};
+            PowerFlow flow = power_flow(one, 50, 75, available, Feed::inward, gamma).front();
+            for (std::size_t i = 0; i < c.parts.size(); ++i) {
+                const Part& part = c.parts[i];
+                auto at = [&](int node) {
+                    auto it = r.op.find(bench_node(c, node));
+                    return it == r.op.end() ? NAN : it->second;
+                };
+                double volts = at(part.from) - at(part.to);
+                EXPECT_NEAR(volts * volts / part.ohms, flow.parts[i],
+                            1e-6 * flow.parts[i] + 1e-12 * available)
+                    << part.name << "\n"
+                    << r.transcript;
+            }
+        }
+}
+
+// A cascade's subcircuit in the simulator has the loss and input impedance of
+// the product of its stages' chains.
+TEST(SimulatedPower, CascadeSubcircuitIsTheChainOfItsStages) {
+    if (!ngspice_on_path())
+        GTEST_SKIP() << "ngspice is not on PATH (apt-get install ngspice)";
+    std::string why;
+    for (Network n : {network("tee"), network("pi-bal")}) {
+        std::vector<Circuit> stages;
+        for (double loss : stage_losses(30, 3, Split::dissipation)) {
+            Builds b = *choose_builds(design(n, 50, 50, loss), Series::e24, true, why);
+            stages.push_back(build_circuit(n, b.best.resistors));
+        }
+        Analysis expected = analyse(cascade_chain(stages), 50, 50);
+        Probe p = n->balanced ? Probe{"inp", "inn", "outp", "outn", "vp"}
+                              : Probe{"in", "lift", "out", "lift", "vs"};
+        Results r = simulate(spice_cascade(stages, "PAD", {}), bench(n->balanced, 50, 50, p));
+        Measured m = measure(r.op, p, 50, 50);
+        EXPECT_NEAR(m.loss, expected.loss, 1e-6 * expected.loss) << r.transcript;
+        EXPECT_NEAR(m.z_in, expected.z_in, 1e-6 * expected.z_in) << r.transcript;
+    }
+}
 
 TEST_P(Simulator, E24BuildMatchesAnalysis) { prove(GetParam(), e24_resistors(GetParam())); }
 

@@ -1,0 +1,65 @@
+// A cascade's reports for people and for spreadsheets.
+
+#include "report.h"
+
+#include "design/export_text.h"
+#include "drawing.h"
+
+#include <cstdio>
+
+namespace padcalc {
+namespace {
+
+std::string printed(const char* format, double value) {
+    char text[64];
+    std::snprintf(text, sizeof text, format, value);
+    return text;
+}
+
+std::string heading(const CascadeResult& c, bool ascii) {
+    std::string text = "Cascade of " + std::to_string(c.stages.size()) + " stages, " +
+                       std::string(c.network->title) + ", " + exact_number(c.z) +
+                       (ascii ? " ohm" : " Ω") + ", loss " + exact_number(c.loss) + " dB\n";
+    return text + (c.split == Split::dissipation
+                       ? "Split so that each stage dissipates the same power, fed inward\n"
+                       : "Split so that each stage has the same loss\n");
+}
+
+std::string built(const CascadeResult& c) {
+    if (!c.built)
+        return "";
+    const Analysis& a = *c.built;
+    return "\nThe cascade of the best " + std::string(series_name(*c.stages.front().series)) +
+           " builds: loss " + printed("%.4f", a.loss) + " dB, return loss " +
+           printed("%.2f", a.return_loss_in) + " dB in, " + printed("%.2f", a.return_loss_out) +
+           " dB out\n";
+}
+
+// A line without its line end, for more columns.
+std::string open_line(std::string line) {
+    line.pop_back();
+    return line;
+}
+
+} // namespace
+
+std::string text_report(const CascadeResult& c, bool ascii) {
+    std::string text = heading(c, ascii) + "\n" + drawing(c.network, ascii);
+    for (std::size_t k = 0; k < c.stages.size(); ++k)
+        text += "\nStage " + std::to_string(k + 1) + ": loss " +
+                printed("%.3f", c.stages[k].design.loss) + " dB, dissipating " +
+                printed("%.4f", c.dissipated[k]) + " of the power fed in\n" +
+                text_details(c.stages[k], ascii);
+    return text + built(c);
+}
+
+std::string csv_report(const CascadeResult& c, bool builds, bool pairs) {
+    std::string text = "stage," + open_line(csv_header(c.stages.front(), builds, pairs)) +
+                       ",dissipated_fraction\n";
+    for (std::size_t k = 0; k < c.stages.size(); ++k)
+        text += std::to_string(k + 1) + "," + open_line(csv_row(c.stages[k], builds, pairs)) + "," +
+                exact_number(c.dissipated[k]) + "\n";
+    return text;
+}
+
+} // namespace padcalc
