@@ -38,8 +38,9 @@ TEST(Design, AnalysisGivesBackTheImpedancesAndLossOfEveryDesign) {
                     ASSERT_TRUE(d.buildable) << what << ": " << why_unbuildable(d);
                     Analysis a = analyse(n, d.resistors, zone, ztwo);
                     EXPECT_NEAR(a.z_in / zone, 1.0, 1e-5) << what;
-                    if (n->outward_matched)
+                    if (n->outward_matched) {
                         EXPECT_NEAR(a.z_out / ztwo, 1.0, 1e-5) << what;
+                    }
                     EXPECT_NEAR(a.loss, n->min_loss ? d.loss : loss, 1e-4) << what;
                     EXPECT_NEAR(a.s12, a.s21, 1e-12) << what;
                 }
