@@ -1,5 +1,6 @@
 #include "command_line.h"
 
+#include "design/part_model.h"
 #include "design/spice.h"
 #include "design/touchstone.h"
 #include "options.h"
@@ -8,11 +9,13 @@
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <charconv>
 #include <clocale>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 #ifndef _WIN32
@@ -165,9 +168,11 @@ bool read_number(std::optional<double> (*parse)(std::string_view), const std::st
     return true;
 }
 
-// The Touchstone file's frequencies, START:STOP:POINTS.
+// The frequencies of the sweep and the Touchstone file, FROM:TO:POINTS.
 bool read_frequencies(const std::string& text, Settings& s, std::string& error) {
-    error = "cannot read --freq '" + text + "': START:STOP:POINTS, such as 1MHz:1GHz:11";
+    error = "cannot read --freq '" + text +
+            "': FROM:TO:POINTS, such as 1MHz:1GHz:11, with 0 < FROM < TO and at most 1000000 "
+            "points";
     std::size_t first = text.find(':');
     std::size_t second = first == std::string::npos ? first : text.find(':', first + 1);
     if (second == std::string::npos)
@@ -180,9 +185,73 @@ bool read_frequencies(const std::string& text, Settings& s, std::string& error) 
     auto read = std::from_chars(count.data(), count.data() + count.size(), points);
     if (!start || !stop || read.ec != std::errc{} || read.ptr != count.data() + count.size() ||
         !(*start > 0) || !(*stop >= *start) || !std::isfinite(*stop) || points < 1 ||
-        points > 100000)
+        points > 1000000 || (points > 1 && !(*stop > *start)))
         return false;
     s.frequencies = log_frequencies(*start, *stop, points);
+    // Strictly ascending: points too close to tell apart are refused.
+    return std::adjacent_find(s.frequencies.begin(), s.frequencies.end(), std::greater_equal<>()) ==
+           s.frequencies.end();
+}
+
+// The parts at radio frequencies: a package's values, each overridden by a
+// value given. Each must be from 0 to 1 H or 1 F.
+bool read_part_model(const OptionTexts& t, Settings& s, std::string& error) {
+    PartModel m;
+    if (!t.package.empty()) {
+        const Package* p = find_package(t.package);
+        if (!p) {
+            error = "unknown --package '" + t.package + "': 0201, 0402 or 0603";
+            return false;
+        }
+        m = {p->ls, p->cp, 0};
+        s.package = t.package;
+    }
+    struct Value {
+        const std::string& text;
+        const char* name;
+        std::optional<double> (*parse)(std::string_view);
+        double& value;
+        const char* what;
+    } values[] = {{t.ls, "--ls", parse_henries, m.ls, "an inductance from 0 to 1 H"},
+                  {t.cp, "--cp", parse_farads, m.cp, "a capacitance from 0 to 1 F"},
+                  {t.cg, "--cg", parse_farads, m.cg, "a capacitance from 0 to 1 F"}};
+    for (const Value& v : values) {
+        if (v.text.empty())
+            continue;
+        std::optional<double> parsed = v.parse(v.text);
+        if (!parsed || !(*parsed >= 0 && *parsed <= 1)) {
+            error = std::string(v.name) + " '" + v.text + "': must be " + v.what;
+            return false;
+        }
+        v.value = *parsed;
+    }
+    if (!t.package.empty() || !t.ls.empty() || !t.cp.empty() || !t.cg.empty())
+        s.part_model = m;
+    return true;
+}
+
+// Where a pad holds, and the comparison: they need a part model.
+bool read_band(const OptionTexts& t, Settings& s, std::string& error) {
+    for (auto [text, name] : {std::pair{&t.flat, "--flat"}, {&t.match, "--match"}}) {
+        if (text->empty())
+            continue;
+        std::optional<double> db = parse_decibels(*text);
+        bool flat = text == &t.flat;
+        if (!db || !std::isfinite(*db) || !(flat ? *db > 0 : *db >= 0)) {
+            error = std::string(name) + " '" + *text + "': must be " +
+                    (flat ? "a number of dB above 0" : "a number of dB, at least 0");
+            return false;
+        }
+        (flat ? s.limits.flat_db : s.limits.match_db) = *db;
+    }
+    const char* without = !t.flat.empty()    ? "--flat"
+                          : !t.match.empty() ? "--match"
+                          : s.compare        ? "--compare"
+                                             : nullptr;
+    if (without && !s.part_model) {
+        error = std::string(without) + " needs the parts' model: --ls, --cp, --cg or --package";
+        return false;
+    }
     return true;
 }
 
@@ -240,9 +309,20 @@ bool read_options(const OptionTexts& t, Settings& s, std::string& error) {
         error = "--tolerance '" + t.tolerance + "': must be at least 0 and below 100";
         return false;
     }
-    return optional_number(parse_watts, t.power, "--power", s.power, true) &&
-           optional_number(parse_watts, t.rating, "--rating", s.rating, true) &&
-           (s.touchstone.empty() || read_frequencies(t.freq, s, error));
+    if (!optional_number(parse_watts, t.power, "--power", s.power, true) ||
+        !optional_number(parse_watts, t.rating, "--rating", s.rating, true) ||
+        !read_part_model(t, s, error) || !read_band(t, s, error))
+        return false;
+    s.sweep = !t.freq.empty();
+    if (!s.sweep && s.touchstone.empty())
+        return true;
+    if (!read_frequencies(s.sweep ? t.freq : "1MHz:1GHz:11", s, error))
+        return false;
+    if (s.part_model && s.frequencies.back() > 1e15) {
+        error = "--freq '" + t.freq + "': with the parts' model, at most 1 PHz";
+        return false;
+    }
+    return true;
 }
 
 // Parses with CLI11; on help or a usage error gives the exit status to end with.
@@ -267,7 +347,6 @@ std::optional<int> parse(CLI::App& app, std::string_view command, int argc, char
 void set_up(CLI::App& app, Commands command, Settings& s, OptionTexts& t) {
     app.set_help_flag("--help", "show this help and exit");
     add_options(app, command, s, t);
-    t.freq = "1MHz:1GHz:11";
 }
 
 int run_design(Network n, int argc, char** argv) {

@@ -17,13 +17,14 @@ namespace padcalc {
 // The options' values as typed, read into Settings once parsing is done.
 struct OptionTexts {
     std::string series, tolerance, power, rating, name, touchstone, freq;
+    std::string ls, cp, cg, package, flat, match;
 };
 
 // Which commands take an option.
 enum Commands : unsigned { for_design = 1, for_check = 2, for_both = 3 };
 
 // What the completion offers for an option's value.
-enum class Completes { nothing, series, files };
+enum class Completes { nothing, series, files, packages };
 
 struct Option {
     std::string_view name;  // "--series"

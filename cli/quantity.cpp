@@ -104,6 +104,29 @@ bool is_one_of(std::string_view text, std::initializer_list<std::string_view> wo
     return std::ranges::any_of(words, [text](std::string_view word) { return text == word; });
 }
 
+// A parasitic's value: a number, a prefix of the small ones, and the unit.
+std::optional<double> parse_small(std::string_view text, std::string_view unit) {
+    struct Prefix {
+        std::string_view symbol;
+        double multiplier;
+    };
+    static constexpr Prefix prefixes[] = {{"f", 1e-15}, {"p", 1e-12},     {"n", 1e-9},
+                                          {"u", 1e-6},  {"\u00b5", 1e-6}, {"m", 1e-3}};
+    std::optional<double> value = take_number(text);
+    if (!value)
+        return std::nullopt;
+    double multiplier = 1;
+    for (const Prefix& p : prefixes)
+        if (text.starts_with(p.symbol)) {
+            text.remove_prefix(p.symbol.size());
+            multiplier = p.multiplier;
+            break;
+        }
+    if (!text.empty() && text != unit)
+        return std::nullopt;
+    return *value * multiplier;
+}
+
 } // namespace
 
 std::optional<double> parse_ohms(std::string_view text) {
@@ -152,6 +175,10 @@ std::optional<double> parse_hertz(std::string_view text) {
         return std::nullopt;
     return *value * multiplier;
 }
+
+std::optional<double> parse_henries(std::string_view text) { return parse_small(text, "H"); }
+
+std::optional<double> parse_farads(std::string_view text) { return parse_small(text, "F"); }
 
 std::optional<double> parse_percent(std::string_view text) {
     std::optional<double> value = take_number(text);

@@ -22,6 +22,11 @@ std::optional<double> parse_watts(std::string_view text);
 // A frequency in hertz: a number with a prefix and an optional "Hz" (1M, 1MHz).
 std::optional<double> parse_hertz(std::string_view text);
 
+// An inductance in henries or a capacitance in farads: a number, an optional
+// prefix (f, p, n, u, µ, m) and an optional "H" or "F" (0.4nH, 50f, 0.1pF).
+std::optional<double> parse_henries(std::string_view text);
+std::optional<double> parse_farads(std::string_view text);
+
 // A percentage: a number with an optional "%".
 std::optional<double> parse_percent(std::string_view text);
 

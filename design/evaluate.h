@@ -2,9 +2,11 @@
 // from preferred values, their tolerance, and the power in each resistor.
 #pragma once
 
+#include "band.h"
 #include "choose.h"
 #include "circuit.h"
 #include "network.h"
+#include "response.h"
 #include "settings.h"
 
 #include <algorithm>
@@ -31,6 +33,7 @@ struct BuildResult {
     Build build;
     std::optional<ToleranceSpread> tolerance;
     std::optional<Power> power;
+    std::optional<Holds> holds; // with a part model
 };
 
 struct Result {
@@ -40,6 +43,13 @@ struct Result {
     std::optional<Series> series;
     std::optional<BuildResult> nearest;
     std::optional<BuildResult> best;
+    // With a part model: the model and the limits, how far up the design
+    // (or the checked resistors) holds, and with --compare every network's.
+    std::optional<PartModel> part_model;
+    std::string package;
+    Limits limits;
+    std::optional<Holds> holds;
+    std::vector<Compared> compare;
 };
 
 // Works out what `s` asks for the design. Problems that are not the
@@ -52,5 +62,20 @@ Result evaluate(const Design& d, const Settings& s, std::vector<std::string>& pr
 std::vector<double> exported_resistors(const Result& r, const Settings& s);
 // Which values those are, in words: "ideal values", "best E24 build".
 std::string exported_values(const Result& r, const Settings& s);
+// How the exported resistors are built: each resistor's choice for a build,
+// none for the ideal design.
+std::vector<Choice> exported_choices(const Result& r, const Settings& s);
+// The response of the exported values.
+Response exported_response(const Result& r, const Settings& s);
+
+// The responses that the reports show over frequency, each named: the
+// design's own values (or the checked resistors) first, then the nearest
+// and best builds. None for a design that cannot be built.
+struct Swept {
+    std::string which; // "ideal design", "nearest E24 build"...
+    std::string key;   // "", "nearest", "best": where it goes in JSON and CSV
+    Response response;
+};
+std::vector<Swept> swept(const Result& r);
 
 } // namespace padcalc

@@ -38,20 +38,55 @@ std::string name_number(double value) {
     return out;
 }
 
+std::string element(const std::string& name, const std::string& from, const std::string& to,
+                    double value) {
+    return name + " " + from + " " + to + " " + exact_number(value) + "\n";
+}
+
+// A part's lines as the part model has it.
+std::string modelled_part(const Circuit& circuit, const Part& part, const PartModel& m) {
+    std::string from = node_name(circuit, part.from);
+    std::string to = node_name(circuit, part.to);
+    std::string inner = m.ls > 0 ? "n_" + part.name : to;
+    std::string ground(spice_ground_port);
+    std::string out = element(part.name, from, inner, part.ohms);
+    if (m.ls > 0)
+        out += element("L_" + part.name, inner, to, m.ls);
+    if (m.cp > 0)
+        out += element("CP_" + part.name, from, to, m.cp);
+    if (m.cg > 0)
+        out += element("CG1_" + part.name, from, ground, m.cg) +
+               element("CG2_" + part.name, to, ground, m.cg);
+    return out;
+}
+
+// A simulator may take the first line of a file for its title: it is
+// always a comment.
+std::string subcircuit(const Circuit& circuit, std::string_view name,
+                       const std::vector<std::string>& comment_lines, const PartModel* model) {
+    std::string out =
+        comment_lines.empty() ? "* " + std::string(name) + "\n" : comment_block(comment_lines, "*");
+    out += ".subckt " + std::string(name) + " " + port_list(circuit);
+    out += model ? " " + std::string(spice_ground_port) + "\n" : "\n";
+    for (const Part& part : circuit.parts)
+        out += model ? modelled_part(circuit, part, *model)
+                     : element(part.name, node_name(circuit, part.from),
+                               node_name(circuit, part.to), part.ohms);
+    out += ".ends " + std::string(name) + "\n";
+    return out;
+}
+
 } // namespace
 
 std::string spice_subcircuit(const Circuit& circuit, std::string_view name,
                              const std::vector<std::string>& comment_lines) {
-    // A simulator may take the first line of a file for its title: it is
-    // always a comment.
-    std::string out =
-        comment_lines.empty() ? "* " + std::string(name) + "\n" : comment_block(comment_lines, "*");
-    out += ".subckt " + std::string(name) + " " + port_list(circuit) + "\n";
-    for (const Part& part : circuit.parts)
-        out += part.name + " " + node_name(circuit, part.from) + " " + node_name(circuit, part.to) +
-               " " + exact_number(part.ohms) + "\n";
-    out += ".ends " + std::string(name) + "\n";
-    return out;
+    return subcircuit(circuit, name, comment_lines, nullptr);
+}
+
+std::string spice_subcircuit(const Circuit& circuit, std::string_view name,
+                             const std::vector<std::string>& comment_lines,
+                             const PartModel& model) {
+    return subcircuit(circuit, name, comment_lines, &model);
 }
 
 bool valid_spice_name(std::string_view name) {
