@@ -200,7 +200,8 @@ bool read_part_model(const OptionTexts& t, Settings& s, std::string& error) {
     if (!t.package.empty()) {
         const Package* p = find_package(t.package);
         if (!p) {
-            error = "unknown --package '" + t.package + "': 0201, 0402 or 0603";
+            error = "unknown --package '" + t.package +
+                    "': 0201, 0402 or 0603, the sizes with published values";
             return false;
         }
         m = {p->ls, p->cp, 0};

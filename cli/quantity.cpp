@@ -105,26 +105,34 @@ bool is_one_of(std::string_view text, std::initializer_list<std::string_view> wo
 }
 
 // A parasitic's value: a number, a prefix of the small ones, and the unit.
+// The prefix becomes the number's exponent, so that 0.4n is the double
+// nearest 0.4e-9, not 0.4 times the double nearest 1e-9.
 std::optional<double> parse_small(std::string_view text, std::string_view unit) {
     struct Prefix {
         std::string_view symbol;
-        double multiplier;
+        int exponent;
     };
-    static constexpr Prefix prefixes[] = {{"f", 1e-15}, {"p", 1e-12},     {"n", 1e-9},
-                                          {"u", 1e-6},  {"\u00b5", 1e-6}, {"m", 1e-3}};
-    std::optional<double> value = take_number(text);
-    if (!value)
+    static constexpr Prefix prefixes[] = {{"f", -15}, {"p", -12},     {"n", -9},
+                                          {"u", -6},  {"\u00b5", -6}, {"m", -3}};
+    std::string_view rest = text;
+    if (!take_number(rest))
         return std::nullopt;
-    double multiplier = 1;
+    std::string number(text.substr(0, text.size() - rest.size()));
+    int exponent = 0;
     for (const Prefix& p : prefixes)
-        if (text.starts_with(p.symbol)) {
-            text.remove_prefix(p.symbol.size());
-            multiplier = p.multiplier;
+        if (rest.starts_with(p.symbol)) {
+            rest.remove_prefix(p.symbol.size());
+            exponent = p.exponent;
             break;
         }
-    if (!text.empty() && text != unit)
+    if (!rest.empty() && rest != unit)
         return std::nullopt;
-    return *value * multiplier;
+    if (number.find_first_of("eE") == std::string::npos)
+        number += "e" + std::to_string(exponent);
+    else if (exponent != 0)
+        return std::nullopt; // 1e-3n: two exponents
+    std::string_view digits = number;
+    return take_number(digits);
 }
 
 } // namespace
