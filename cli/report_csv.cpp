@@ -5,6 +5,7 @@
 
 #include "design/export_text.h"
 
+#include <charconv>
 #include <cmath>
 #include <optional>
 
@@ -16,8 +17,11 @@ constexpr const char* check_columns =
 
 void add_figure(std::string& line, double value) {
     line += ',';
-    if (std::isfinite(value))
-        line += exact_number(value);
+    if (!std::isfinite(value))
+        return;
+    char text[32]; // as exact_number writes it, without a string of its own
+    auto written = std::to_chars(text, text + sizeof text, value);
+    line.append(text, written.ptr);
 }
 
 // A build's columns: its resistors' totals, loss and merit, named after it.
@@ -73,9 +77,9 @@ std::string csv_header(const Result& first, const Settings& s) {
         line += ",freq_hz," + std::string(sweep_columns);
         if (builds)
             for (const char* which : {"nearest", "best"}) {
-                std::string prefix = "," + std::string(which) + "_sweep_";
-                line += prefix + "loss_db" + prefix + "return_loss_in_db" + prefix +
-                        "return_loss_out_db" + prefix + "s21_deg";
+                for (const char* column :
+                     {"loss_db", "return_loss_in_db", "return_loss_out_db", "s21_deg"})
+                    line += "," + std::string(which) + "_sweep_" + column;
             }
     }
     return line + "\n";

@@ -17,6 +17,11 @@ Complex divide(Complex x, Complex y) {
 
 std::size_t index(int i) { return static_cast<std::size_t>(i); }
 
+// A port's voltage: plus less minus, either of them perhaps ground (-1).
+Complex port_volts(const std::vector<Complex>& v, int plus, int minus) {
+    return (plus >= 0 ? v[index(plus)] : 0.0) - (minus >= 0 ? v[index(minus)] : 0.0);
+}
+
 } // namespace
 
 NodalTwoPort::NodalTwoPort(const Circuit& c, const PartModel& model, double zone, double ztwo)
@@ -144,10 +149,6 @@ void NodalTwoPort::eliminate() {
         v_in_[k] = divide(a, diagonal_[k]);
         v_out_[k] = divide(b, diagonal_[k]);
     }
-}
-
-Complex NodalTwoPort::port_volts(const std::vector<Complex>& v, int plus, int minus) const {
-    return (plus >= 0 ? v[index(plus)] : 0.0) - (minus >= 0 ? v[index(minus)] : 0.0);
 }
 
 } // namespace padcalc

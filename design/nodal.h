@@ -43,7 +43,6 @@ class NodalTwoPort {
     };
     void stamp(int a, int b, Complex y);
     void eliminate();
-    Complex port_volts(const std::vector<Complex>& v, int plus, int minus) const;
 
     PartModel model_;
     double zone_, ztwo_;

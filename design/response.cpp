@@ -7,7 +7,8 @@
 namespace padcalc {
 namespace {
 
-double decibels(Complex s) { return -20.0 * std::log10(std::abs(s)); }
+// -20 log10 |s|, from |s| squared: as exact, and without a hypot.
+double decibels(Complex s) { return -10.0 * std::log10(std::norm(s)); }
 
 // The longest time constant of a part's reactances with the resistances
 // about it: its own, and the ports'.
