@@ -1,6 +1,7 @@
 #include "command_line.h"
 
 #include "design/cascade.h"
+#include "design/part_model.h"
 #include "design/quantity.h"
 #include "design/spice.h"
 #include "options.h"
@@ -10,11 +11,13 @@
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <charconv>
 #include <clocale>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 #ifndef _WIN32
@@ -39,7 +42,10 @@ std::string cascadable() {
 
 // The networks' names, each command's entries, and what each network takes to check.
 std::string command_lines() {
-    std::string fixed, equal, least, resistors;
+    std::string fixed;
+    std::string equal;
+    std::string least;
+    std::string resistors;
     for (const NetworkInfo& n : networks()) {
         std::string& list = n.min_loss ? least : n.equal_impedances ? equal : fixed;
         list += (list.empty() ? "" : ", ") + std::string(n.id);
@@ -184,7 +190,7 @@ bool read_number(Parsed<double> (*parse)(std::string_view), const std::string& t
     return true;
 }
 
-// The Touchstone file's frequencies, START:STOP:POINTS.
+// The frequencies of the sweep and the Touchstone file, FROM:TO:POINTS.
 bool read_frequencies(const std::string& text, Settings& s, std::string& error) {
     Parsed<std::vector<double>> hz = parse_frequencies(text);
     if (!hz) {
@@ -192,6 +198,69 @@ bool read_frequencies(const std::string& text, Settings& s, std::string& error) 
         return false;
     }
     s.frequencies = *hz;
+    return true;
+}
+
+// The parts at radio frequencies: a package's values, each overridden by a
+// value given. Each must be from 0 to 1 H or 1 F.
+bool read_part_model(const OptionTexts& t, Settings& s, std::string& error) {
+    PartModel m;
+    if (!t.package.empty()) {
+        const Package* p = find_package(t.package);
+        if (!p) {
+            error = "unknown --package '" + t.package +
+                    "': 0201, 0402 or 0603, the sizes with published values";
+            return false;
+        }
+        m = {p->ls, p->cp, 0};
+        s.package = t.package;
+    }
+    struct Value {
+        const std::string& text;
+        const char* name;
+        Parsed<double> (*parse)(std::string_view);
+        double& value;
+        const char* what;
+    } values[] = {{t.ls, "--ls", parse_henries, m.ls, "an inductance from 0 to 1 H"},
+                  {t.cp, "--cp", parse_farads, m.cp, "a capacitance from 0 to 1 F"},
+                  {t.cg, "--cg", parse_farads, m.cg, "a capacitance from 0 to 1 F"}};
+    for (const Value& v : values) {
+        if (v.text.empty())
+            continue;
+        Parsed<double> parsed = v.parse(v.text);
+        if (!parsed || !(*parsed >= 0 && *parsed <= 1)) {
+            error = std::string(v.name) + " '" + v.text + "': must be " + v.what;
+            return false;
+        }
+        v.value = *parsed;
+    }
+    if (!t.package.empty() || !t.ls.empty() || !t.cp.empty() || !t.cg.empty())
+        s.part_model = m;
+    return true;
+}
+
+// Where a pad holds, and the comparison: they need a part model.
+bool read_band(const OptionTexts& t, Settings& s, std::string& error) {
+    for (auto [text, name] : {std::pair{&t.flat, "--flat"}, {&t.match, "--match"}}) {
+        if (text->empty())
+            continue;
+        Parsed<double> db = parse_decibels(*text);
+        bool flat = text == &t.flat;
+        if (!db || !std::isfinite(*db) || !(flat ? *db > 0 : *db >= 0)) {
+            error = std::string(name) + " '" + *text + "': must be " +
+                    (flat ? "a number of dB above 0" : "a number of dB, at least 0");
+            return false;
+        }
+        (flat ? s.limits.flat_db : s.limits.match_db) = *db;
+    }
+    const char* without = !t.flat.empty()    ? "--flat"
+                          : !t.match.empty() ? "--match"
+                          : s.compare        ? "--compare"
+                                             : nullptr;
+    if (without && !s.part_model) {
+        error = std::string(without) + " needs the parts' model: --ls, --cp, --cg or --package";
+        return false;
+    }
     return true;
 }
 
@@ -239,11 +308,22 @@ bool read_options(const OptionTexts& t, Settings& s, std::string& error) {
                 "': not a SPICE name: a letter, then letters, digits and underscores";
         return false;
     }
-    return optional_number(parse_tolerance, t.tolerance, "--tolerance", s.tolerance) &&
-           optional_number(parse_power, t.power, "--power", s.power) &&
-           optional_number(parse_rating, t.rating, "--rating", s.rating) &&
-           read_power_options(t, s, error) &&
-           (s.touchstone.empty() || read_frequencies(t.freq, s, error));
+    if (!optional_number(parse_tolerance, t.tolerance, "--tolerance", s.tolerance) ||
+        !optional_number(parse_power, t.power, "--power", s.power) ||
+        !optional_number(parse_rating, t.rating, "--rating", s.rating) ||
+        !read_power_options(t, s, error) || !read_part_model(t, s, error) ||
+        !read_band(t, s, error))
+        return false;
+    s.sweep = !t.freq.empty();
+    if (!s.sweep && s.touchstone.empty())
+        return true;
+    if (!read_frequencies(s.sweep ? t.freq : "1MHz:1GHz:11", s, error))
+        return false;
+    if (s.part_model && s.frequencies.back() > 1e15) {
+        error = "--freq '" + t.freq + "': with the parts' model, at most 1 PHz";
+        return false;
+    }
+    return true;
 }
 
 // Parses with CLI11; on help or a usage error gives the exit status to end with.
@@ -268,7 +348,6 @@ std::optional<int> parse(CLI::App& app, std::string_view command, int argc, char
 void set_up(CLI::App& app, Commands command, Settings& s, OptionTexts& t) {
     app.set_help_flag("--help", "show this help and exit");
     add_options(app, command, s, t);
-    t.freq = "1MHz:1GHz:11";
 }
 
 int run_design(Network n, int argc, char** argv) {

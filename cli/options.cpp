@@ -2,6 +2,7 @@
 
 #include "design/cascade.h"
 #include "design/network.h"
+#include "design/part_model.h"
 #include "design/preferred.h"
 
 #include <CLI/CLI.hpp>
@@ -67,9 +68,30 @@ const std::vector<Option>& options() {
         {"--touchstone", "FILE",
          "write the S-parameters to a Touchstone 2.0 file (- for\nstandard output)", for_design, "",
          false, Completes::files, nullptr, &T::touchstone},
-        {"--freq", "START:STOP:POINTS",
-         "the Touchstone file's frequencies (1MHz:1GHz:11, on a log\nscale)", for_design,
-         "--touchstone", false, Completes::nothing, nullptr, &T::freq},
+        {"--freq", "FROM:TO:POINTS",
+         "the response at POINTS frequencies from FROM to TO on a log\n"
+         "scale, in every output, and the Touchstone file's (1MHz:1GHz:11)",
+         for_both, "", false, Completes::nothing, nullptr, &T::freq},
+        {"--ls", "L",
+         "each resistor's inductance in series, in henries (0.4nH): with\n"
+         "--cp and --cg, the parts at radio frequencies",
+         for_both, "", false, Completes::nothing, nullptr, &T::ls},
+        {"--cp", "C", "the capacitance across each resistor, in farads (0.05pF)", for_both, "",
+         false, Completes::nothing, nullptr, &T::cp},
+        {"--cg", "C", "the capacitance from each end of each resistor to ground\n(0.1pF)", for_both,
+         "", false, Completes::nothing, nullptr, &T::cg},
+        {"--package", "SIZE",
+         "the published Ls and Cp of a thin film chip resistor: 0201,\n"
+         "0402 or 0603; --ls, --cp and --cg override them",
+         for_both, "", false, Completes::packages, nullptr, &T::package},
+        {"--flat", "DB", "where the pad holds, its loss within DB of its value at DC\n(0.1dB)",
+         for_both, "", false, Completes::nothing, nullptr, &T::flat},
+        {"--match", "DB", "where the pad holds, each return loss at least DB (20dB)", for_both, "",
+         false, Completes::nothing, nullptr, &T::match},
+        {"--compare", "",
+         "how far up each network that can make these entries holds\n"
+         "with the same parts, the best first",
+         for_both, "", false, Completes::nothing, [](Settings& s) { s.compare = true; }, nullptr},
     };
     return table;
 }
@@ -146,7 +168,7 @@ std::string words(const std::vector<std::string_view>& list) {
 std::vector<std::string_view> option_names(unsigned commands, bool with_value) {
     std::vector<std::string_view> names;
     if (!with_value)
-        names.push_back("--help");
+        names.emplace_back("--help");
     for (const Option& o : options())
         if ((o.commands & commands) && (!with_value || !o.value.empty()))
             names.push_back(o.name);
@@ -211,13 +233,16 @@ std::string bash_completion() {
     std::vector<std::string_view> series_list;
     for (Series s : all_series)
         series_list.push_back(series_name(s));
+    std::vector<std::string_view> package_list;
+    for (const Package& p : packages())
+        package_list.push_back(p.size);
     std::vector<std::string_view> formats;
     for (const Option& o : options())
         if (o.format)
             formats.push_back(o.name);
     std::string pipe_networks = words(networks_list);
     std::replace(pipe_networks.begin(), pipe_networks.end(), ' ', '|');
-    auto list = [](std::vector<std::string_view> v) { return "'" + words(v) + "'"; };
+    auto list = [](const std::vector<std::string_view>& v) { return "'" + words(v) + "'"; };
     return R"(# bash completion for padcalc                              -*- shell-script -*-
 #
 # Written by `padcalc --completion` from the program's own tables, and
@@ -229,6 +254,7 @@ std::string bash_completion() {
 #   padcalc tee 50 75 10 --<TAB> the options that command takes
 #   --series <TAB>               the preferred series; --touchstone <TAB>: file names;
 #   --load <TAB>                 the words an option's value may be
+#   --package <TAB>              the chip sizes
 
 _padcalc()
 {
@@ -296,6 +322,14 @@ _padcalc()
             *" $prev "*)
                 mapfile -t COMPREPLY < <(compgen -W )" +
            list(series_list) + R"( -- "$cur")
+                return
+                ;;
+        esac
+        case " )" +
+           words(names_completing(Completes::packages)) + R"( " in
+            *" $prev "*)
+                mapfile -t COMPREPLY < <(compgen -W )" +
+           list(package_list) + R"( -- "$cur")
                 return
                 ;;
         esac

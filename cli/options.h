@@ -18,6 +18,7 @@ namespace padcalc {
 struct OptionTexts {
     std::string series, tolerance, power, rating, name, touchstone, freq;
     std::string load, max_voltage, ambient, derate, stages, split;
+    std::string ls, cp, cg, package, flat, match;
 };
 
 // Which commands take an option. The cascade command takes the design
@@ -26,8 +27,9 @@ enum Commands : unsigned { for_design = 1, for_check = 2, for_both = 3, for_casc
 constexpr auto cascade_options = static_cast<Commands>(for_design | for_cascade);
 
 // What the completion offers for an option's value: the lower-case words
-// of `choices` are those of its value between bars ("matched|open|...").
-enum class Completes { nothing, series, files, choices };
+// of `choices` are those of its value between bars ("matched|open|..."),
+// `packages` the chip sizes.
+enum class Completes { nothing, series, files, choices, packages };
 
 struct Option {
     std::string_view name;  // "--series"

@@ -45,19 +45,21 @@ int finish(Output& out, int status) {
 }
 
 void Writer::add(const Result& r) {
+    Sink write = [this](std::string_view text) { out_.write(text); };
     switch (s_.format) {
     case Format::text:
         out_.write(count_ ? "\n" : "");
         out_.write(text_report(r, s_.ascii));
+        text_sweeps(r, s_, write);
         break;
     case Format::json:
         out_.write(!sweep_ ? "" : count_ ? ",\n" : "[\n");
-        out_.write(json_report(r).dump(2));
+        write_json_report(r, s_, write);
         out_.write(sweep_ ? "" : "\n");
         break;
     case Format::csv:
-        out_.write(count_ ? "" : csv_header(r, s_.series.has_value(), s_.pairs));
-        out_.write(csv_row(r, s_.series.has_value(), s_.pairs));
+        out_.write(count_ ? "" : csv_header(r, s_));
+        csv_rows(r, s_, write);
         break;
     case Format::spice:
         out_.write(count_ ? "\n" : "");

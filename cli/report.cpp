@@ -94,6 +94,71 @@ std::string build_text(const Result& r, std::string_view which, const BuildResul
     return text;
 }
 
+// The limit reached first, as what happens to the pad there.
+std::string limit_text(Limit limit, const Limits& l) {
+    std::string match = exact_number(l.match_db) + " dB";
+    switch (limit) {
+    case Limit::loss:
+        return "the loss moves more than " + exact_number(l.flat_db) + " dB from its value at DC";
+    case Limit::return_loss_in:
+        return "the input return loss falls below " + match;
+    case Limit::return_loss_out:
+        return "the output return loss falls below " + match;
+    }
+    return {};
+}
+
+std::string holds_text(const Holds& h, const Limits& l, bool ascii) {
+    switch (h.kind) {
+    case Holds::Kind::to:
+        return "holds to " + engineering(h.hz, "Hz", ascii) + "; above it " +
+               limit_text(h.limit, l);
+    case Holds::Kind::never:
+        return "does not hold even at DC: " + limit_text(h.limit, l);
+    case Holds::Kind::beyond:
+        break;
+    }
+    return "holds beyond 1 THz";
+}
+
+std::string part_model_text(const Result& r, bool ascii) {
+    const PartModel& m = *r.part_model;
+    std::string text = "\nEach resistor with " + engineering(m.ls, "H", ascii) + " in series, " +
+                       engineering(m.cp, "F", ascii) + " across and " +
+                       engineering(m.cg, "F", ascii) + " to ground at each end";
+    if (!r.package.empty())
+        text += " (" + r.package + ")";
+    text += "\nWhere the loss stays within " + exact_number(r.limits.flat_db) +
+            " dB of DC and each return loss at or above " + exact_number(r.limits.match_db) +
+            " dB:\n";
+    if (r.holds)
+        text += "  it " + holds_text(*r.holds, r.limits, ascii) + "\n";
+    return text;
+}
+
+std::string compare_text(const Result& r, bool ascii) {
+    std::string text = "\nEach network designed for these entries, with these parts:\n";
+    for (const Compared& c : r.compare) {
+        char line[200];
+        std::snprintf(line, sizeof line, "  %-14s%s\n", std::string(c.network->id).c_str(),
+                      holds_text(c.holds, r.limits, ascii).c_str());
+        text += line;
+    }
+    return text;
+}
+
+// A return loss in the sweep's table: a match too close to tell is "> 300".
+std::string return_loss_cell(double db) { return db < 300 ? fixed(db, 2) : "> 300"; }
+
+std::string sweep_line(const Point& p, bool ascii) {
+    char line[160];
+    std::snprintf(line, sizeof line, "%14s %10s %10s %10s %9s\n",
+                  engineering(p.hz, "Hz", ascii).c_str(), fixed(p.loss, 4).c_str(),
+                  return_loss_cell(p.return_loss_in).c_str(),
+                  return_loss_cell(p.return_loss_out).c_str(), fixed(p.s21_deg, 2).c_str());
+    return line;
+}
+
 } // namespace
 
 std::string engineering(double value, std::string_view unit, bool ascii) {
@@ -132,16 +197,42 @@ std::string text_details(const Result& r, bool ascii) {
         text += "Loss of the pad: " + fixed(r.design.loss, 3) + " dB\n";
     if (r.analysis && r.design.buildable)
         text += "\n" + analysis_figures(*r.analysis, ascii);
+    if (r.part_model)
+        text += part_model_text(r, ascii);
     if (r.power)
         text += power_text(r.analysis ? "resistors" : "ideal design", *r.power, ascii);
     for (auto [which, b] : {std::pair{"Nearest", &r.nearest}, {"Best", &r.best}}) {
         if (!*b)
             continue;
         text += build_text(r, which, **b, ascii);
+        if ((*b)->holds)
+            text += "It " + holds_text(*(*b)->holds, r.limits, ascii) + "\n";
         if ((*b)->power)
             text += power_text("build", *(*b)->power, ascii);
     }
+    if (!r.compare.empty())
+        text += compare_text(r, ascii);
     return text;
+}
+
+void text_sweeps(const Result& r, const Settings& s, const Sink& write) {
+    if (!s.sweep)
+        return;
+    for (Swept& swept : swept(r)) {
+        std::string block =
+            "\nResponse of the " +
+            (r.analysis && swept.key.empty() ? std::string("resistors") : swept.which) +
+            "\n     frequency    loss dB   RL in dB  RL out dB  S21 " + (s.ascii ? "deg" : "°") +
+            "\n";
+        for (double hz : s.frequencies) {
+            block += sweep_line(swept.response.at(hz), s.ascii);
+            if (block.size() > 60000) {
+                write(block);
+                block.clear();
+            }
+        }
+        write(block);
+    }
 }
 
 } // namespace padcalc

@@ -3,6 +3,8 @@
 #pragma once
 
 #include "design/cascade.h"
+#include "design/evaluate.h"
+#include "design/report.h"
 
 #include <string>
 
@@ -26,11 +28,21 @@ std::string csv_report(const CascadeResult& c, bool builds, bool pairs);
 // The power table of the text report, for "ideal design" or "build".
 std::string power_text(std::string_view which, const Power& p, bool ascii);
 
+// With `s.sweep`, a table of the response at each of s.frequencies for the
+// design (or the checked resistors) and for each build, written in pieces.
+void text_sweeps(const Result& r, const Settings& s, const Sink& write);
+
 // One header line for a run's results, and a line for each result; with
 // `builds`, each line also has the nearest and best builds' columns, and
 // with `pairs` the parts of each of their resistors.
 std::string csv_header(const Result& first, bool builds, bool pairs);
 std::string csv_row(const Result& r, bool builds, bool pairs);
+
+// The same for what `s` asks: with a part model, how far up the pad holds;
+// with a sweep, a line for each frequency, the design's columns first and
+// then each set of values' response there.
+std::string csv_header(const Result& first, const Settings& s);
+void csv_rows(const Result& r, const Settings& s, const Sink& write);
 
 // A value as engineers read it, to four significant figures with an SI
 // prefix: "141.9 Ω", "4.700 kΩ", "520.0 mW".

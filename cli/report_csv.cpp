@@ -5,7 +5,9 @@
 
 #include "design/export_text.h"
 
+#include <charconv>
 #include <cmath>
+#include <optional>
 
 namespace padcalc {
 namespace {
@@ -15,8 +17,11 @@ constexpr const char* check_columns =
 
 void add_figure(std::string& line, double value) {
     line += ',';
-    if (std::isfinite(value))
-        line += exact_number(value);
+    if (!std::isfinite(value))
+        return;
+    char text[32]; // as exact_number writes it, without a string of its own
+    auto written = std::to_chars(text, text + sizeof text, value);
+    line.append(text, written.ptr);
 }
 
 // A build's columns: its resistors' totals, with `pairs` each one's two
@@ -53,7 +58,81 @@ void add_build(std::string& line, const Result& r, const std::optional<BuildResu
     add_figure(line, b->build.merit);
 }
 
+constexpr const char* sweep_columns = "loss_db,return_loss_in_db,return_loss_out_db,s21_deg";
+
+void add_holds(std::string& line, const std::optional<Holds>& h) {
+    static constexpr const char* kinds[] = {"to", "never", "beyond 1 THz"};
+    if (!h) {
+        line += ",,";
+        return;
+    }
+    line += ",";
+    if (h->kind == Holds::Kind::to)
+        line += exact_number(h->hz);
+    line += "," + std::string(kinds[static_cast<int>(h->kind)]);
+}
+
+void add_point(std::string& line, const Point& p) {
+    for (double figure : {p.loss, p.return_loss_in, p.return_loss_out, p.s21_deg})
+        add_figure(line, figure);
+}
+
 } // namespace
+
+std::string csv_header(const Result& first, const Settings& s) {
+    bool builds = s.series.has_value();
+    std::string line = csv_header(first, builds, s.pairs);
+    line.pop_back();
+    if (s.part_model) {
+        line += ",holds_to_hz,holds";
+        if (builds)
+            line += ",nearest_holds_to_hz,nearest_holds,best_holds_to_hz,best_holds";
+    }
+    if (s.sweep) {
+        line += ",freq_hz," + std::string(sweep_columns);
+        if (builds)
+            for (const char* which : {"nearest", "best"}) {
+                for (const char* column :
+                     {"loss_db", "return_loss_in_db", "return_loss_out_db", "s21_deg"})
+                    line += "," + std::string(which) + "_sweep_" + column;
+            }
+    }
+    return line + "\n";
+}
+
+void csv_rows(const Result& r, const Settings& s, const Sink& write) {
+    bool builds = s.series.has_value();
+    std::string prefix = csv_row(r, builds, s.pairs);
+    prefix.pop_back();
+    if (s.part_model) {
+        add_holds(prefix, r.holds);
+        if (builds) {
+            add_holds(prefix, r.nearest ? r.nearest->holds : std::nullopt);
+            add_holds(prefix, r.best ? r.best->holds : std::nullopt);
+        }
+    }
+    std::vector<Swept> sweeps = s.sweep ? swept(r) : std::vector<Swept>{};
+    if (sweeps.empty()) { // a design that cannot be built has no response
+        std::size_t empty = s.sweep ? 5 + (builds ? 8 : 0) : 0;
+        write(prefix + std::string(empty, ',') + "\n");
+        return;
+    }
+    std::string block;
+    for (double hz : s.frequencies) {
+        block += prefix;
+        add_figure(block, hz);
+        for (Swept& swept : sweeps)
+            add_point(block, swept.response.at(hz));
+        if (sweeps.size() == 1 && builds) // no builds for this design
+            block += std::string(8, ',');
+        block += '\n';
+        if (block.size() > 60000) {
+            write(block);
+            block.clear();
+        }
+    }
+    write(block);
+}
 
 std::string csv_header(const Result& first, bool builds, bool pairs) {
     std::string line = "network,z1,z2,loss_db,min_loss_db,buildable";

@@ -7,13 +7,24 @@
 namespace padcalc {
 namespace {
 
+Holds holds_of(const Design& d, const std::vector<double>& resistors,
+               const std::vector<Choice>& choices, const Settings& s) {
+    Response r(d.network, resistors, choices, s.part_model, d.zone, d.ztwo);
+    return holds(r, s.limits, d.network->outward_matched);
+}
+
 BuildResult build_result(const Design& d, const Build& b, const Settings& s) {
-    BuildResult r{b, std::nullopt, std::nullopt};
+    BuildResult r{b, std::nullopt, std::nullopt, std::nullopt};
     if (s.tolerance)
         r.tolerance =
             tolerance_spread(build_circuit(d.network, b.resistors), d.zone, d.ztwo, *s.tolerance);
+    if (s.part_model)
+        r.holds = holds_of(d, totals(b), b.resistors, s);
     return r;
 }
+
+// The same values as a check of them would find them buildable.
+bool makes_a_network(const Design& d) { return d.buildable && why_not_a_network(d).empty(); }
 
 // Whether every figure of the power is a number: a power near the largest
 // double overflows in the squares.
@@ -37,7 +48,17 @@ std::optional<Power> alone(const Circuit& c, const Design& d, const Settings& s)
 } // namespace
 
 Result evaluate_unpowered(const Design& d, const Settings& s, std::vector<std::string>& problems) {
-    Result r{d, std::nullopt, std::nullopt, s.series, std::nullopt, std::nullopt};
+    Result r;
+    r.design = d;
+    r.series = s.series;
+    r.part_model = s.part_model;
+    r.package = s.package;
+    r.limits = s.limits;
+    if (s.part_model && makes_a_network(d)) {
+        r.holds = holds_of(d, d.resistors, {}, s);
+        if (s.compare)
+            r.compare = compare_networks(d, *s.part_model, s.limits);
+    }
     if (s.series && d.buildable) {
         std::string why;
         if (std::optional<Builds> builds = choose_builds(d, *s.series, s.pairs, why)) {
@@ -94,6 +115,41 @@ Circuit exported_circuit(const Result& r, const Settings& s) {
     if (r.best)
         return build_circuit(r, s.nearest ? *r.nearest : *r.best);
     return design_circuit(r);
+}
+
+std::vector<double> exported_resistors(const Result& r, const Settings& s) {
+    if (r.best)
+        return totals(s.nearest ? r.nearest->build : r.best->build);
+    return r.design.resistors;
+}
+
+std::vector<Choice> exported_choices(const Result& r, const Settings& s) {
+    if (r.best)
+        return (s.nearest ? r.nearest->build : r.best->build).resistors;
+    return {};
+}
+
+Response exported_response(const Result& r, const Settings& s) {
+    const Design& d = r.design;
+    return {d.network, exported_resistors(r, s), exported_choices(r, s), r.part_model, d.zone,
+            d.ztwo};
+}
+
+std::vector<Swept> swept(const Result& r) {
+    const Design& d = r.design;
+    std::vector<Swept> out;
+    if (!makes_a_network(d))
+        return out;
+    out.push_back({"ideal design", "", {d.network, d.resistors, {}, r.part_model, d.zone, d.ztwo}});
+    for (auto [key, b] : {std::pair{"nearest", &r.nearest}, {"best", &r.best}}) {
+        if (!*b)
+            continue;
+        const Build& build = (*b)->build;
+        out.push_back({std::string(key) + " " + std::string(series_name(*r.series)) + " build",
+                       key,
+                       {d.network, totals(build), build.resistors, r.part_model, d.zone, d.ztwo}});
+    }
+    return out;
 }
 
 std::string exported_values(const Result& r, const Settings& s) {

@@ -2,10 +2,12 @@
 // from preferred values, their tolerance, and the power in each resistor.
 #pragma once
 
+#include "band.h"
 #include "choose.h"
 #include "circuit.h"
 #include "network.h"
 #include "power.h"
+#include "response.h"
 #include "settings.h"
 
 #include <optional>
@@ -18,6 +20,7 @@ struct BuildResult {
     Build build;
     std::optional<ToleranceSpread> tolerance;
     std::optional<Power> power;
+    std::optional<Holds> holds; // with a part model
 };
 
 struct Result {
@@ -27,6 +30,13 @@ struct Result {
     std::optional<Series> series;
     std::optional<BuildResult> nearest;
     std::optional<BuildResult> best;
+    // With a part model: the model and the limits, how far up the design
+    // (or the checked resistors) holds, and with --compare every network's.
+    std::optional<PartModel> part_model;
+    std::string package;
+    Limits limits;
+    std::optional<Holds> holds;
+    std::vector<Compared> compare;
 };
 
 // Works out what `s` asks for the design, or with `analysis` for a check of
@@ -52,5 +62,23 @@ Circuit build_circuit(const Result& r, const BuildResult& b);
 Circuit exported_circuit(const Result& r, const Settings& s);
 // Which values those are, in words: "ideal values", "best E24 build".
 std::string exported_values(const Result& r, const Settings& s);
+// The resistors that the exports take: the best build with a series, the
+// nearest with `nearest`, else the ideal design.
+std::vector<double> exported_resistors(const Result& r, const Settings& s);
+// How the exported resistors are built: each resistor's choice for a build,
+// none for the ideal design.
+std::vector<Choice> exported_choices(const Result& r, const Settings& s);
+// The response of the exported values.
+Response exported_response(const Result& r, const Settings& s);
+
+// The responses that the reports show over frequency, each named: the
+// design's own values (or the checked resistors) first, then the nearest
+// and best builds. None for a design that cannot be built.
+struct Swept {
+    std::string which; // "ideal design", "nearest E24 build"...
+    std::string key;   // "", "nearest", "best": where it goes in JSON and CSV
+    Response response;
+};
+std::vector<Swept> swept(const Result& r);
 
 } // namespace padcalc

@@ -28,8 +28,9 @@ std::optional<int> take_prefix(std::string_view& text, bool capital_kilo) {
         std::string_view symbol;
         int power;
     };
-    static constexpr Prefix prefixes[] = {{"p", -12}, {"n", -9}, {"u", -6}, {"\u00b5", -6},
-                                          {"m", -3},  {"k", 3},  {"M", 6},  {"G", 9}};
+    static constexpr Prefix prefixes[] = {{"f", -15}, {"p", -12},     {"n", -9},
+                                          {"u", -6},  {"\u00b5", -6}, {"m", -3},
+                                          {"k", 3},   {"M", 6},       {"G", 9}};
     for (const Prefix& p : prefixes) {
         if (text.starts_with(p.symbol)) {
             text.remove_prefix(p.symbol.size());
@@ -180,6 +181,33 @@ Parsed<double> parse_tolerance(std::string_view text) {
     if (!(value >= 0 && value < 100))
         return Refusal{"must be from 0 % to below 100 %"};
     return value + 0.0; // -0 is 0
+}
+
+namespace {
+
+// An inductance or capacitance: a prefix of the small ones moves the
+// decimal point, and takes no exponent written beside it (1e-3n).
+Parsed<double> read_small(std::string_view text, std::string_view unit, const char* refusal) {
+    std::string_view rest = text;
+    std::optional<Decimal> number = take_decimal(rest);
+    if (!number)
+        return Refusal{refusal};
+    std::string_view digits = text.substr(0, text.size() - rest.size());
+    std::optional<int> prefix = take_prefix(rest, false);
+    bool exponent = digits.find_first_of("eE") != std::string_view::npos;
+    if ((prefix && (*prefix > 0 || exponent)) || !(rest.empty() || rest == unit))
+        return Refusal{refusal};
+    return to_double(scaled(*number, prefix.value_or(0)));
+}
+
+} // namespace
+
+Parsed<double> parse_henries(std::string_view text) {
+    return read_small(text, "H", "not an inductance: such as 0.4nH or 0.4n");
+}
+
+Parsed<double> parse_farads(std::string_view text) {
+    return read_small(text, "F", "not a capacitance: such as 0.05pF or 50f");
 }
 
 Parsed<double> parse_volts(std::string_view text) {

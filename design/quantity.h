@@ -62,6 +62,13 @@ Parsed<double> parse_rating(std::string_view text);
 // below 100.
 Parsed<double> parse_tolerance(std::string_view text);
 
+// An inductance in henries or a capacitance in farads: a number, an
+// optional prefix (f, p, n, u, µ, m) and an optional "H" or "F" (0.4nH,
+// 50f, 0.1pF); the prefix moves the decimal point, so 0.4n is the double
+// nearest 0.4e-9.
+Parsed<double> parse_henries(std::string_view text);
+Parsed<double> parse_farads(std::string_view text);
+
 // A voltage: a number with an optional prefix and "V" (50, 50V, 500mV, 1kV).
 Parsed<double> parse_volts(std::string_view text);
 

@@ -6,13 +6,23 @@
 
 #include <nlohmann/json_fwd.hpp>
 
+#include <functional>
 #include <string>
+#include <string_view>
 
 namespace padcalc {
 
 // One object for a design or a check. Numbers read back to the same double;
 // a figure that is not finite is null.
 nlohmann::ordered_json json_report(const Result& r);
+
+// Where a report is written, a piece at a time.
+using Sink = std::function<void(std::string_view)>;
+
+// The object of json_report, and with `s.sweep` the response at each of
+// s.frequencies as a "sweep" array, in it and in each build: written in
+// pieces, so that a long sweep is never held whole.
+void write_json_report(const Result& r, const Settings& s, const Sink& write);
 
 // The subcircuit of the values that `s` says to export; a sweep's designs
 // after the first take their index into a name given by `s`.

@@ -4,7 +4,11 @@
 
 #include "report.h"
 
+#include "export_text.h"
+
 #include <nlohmann/json.hpp>
+
+#include <cmath>
 
 namespace padcalc {
 namespace {
@@ -80,6 +84,41 @@ Json power_json(const Power& p) {
     return out;
 }
 
+// How far up it holds: "holds_to_hz" a number, or null with "holds" saying
+// why; "holds_limit" names the limit reached first.
+void add_holds(Json& out, const Holds& h) {
+    static constexpr const char* limits[] = {"loss_db", "return_loss_in_db", "return_loss_out_db"};
+    out["holds_to_hz"] = h.kind == Holds::Kind::to ? Json(h.hz) : Json(nullptr);
+    out["holds"] = h.kind == Holds::Kind::to      ? "to"
+                   : h.kind == Holds::Kind::never ? "never"
+                                                  : "beyond 1 THz";
+    if (h.kind != Holds::Kind::beyond)
+        out["holds_limit"] = limits[static_cast<int>(h.limit)];
+}
+
+Json part_model_json(const Result& r) {
+    Json out;
+    out["ls_h"] = r.part_model->ls;
+    out["cp_f"] = r.part_model->cp;
+    out["cg_f"] = r.part_model->cg;
+    out["package"] = r.package.empty() ? Json(nullptr) : Json(r.package);
+    out["flat_db"] = r.limits.flat_db;
+    out["match_db"] = r.limits.match_db;
+    return out;
+}
+
+Json compare_json(const std::vector<Compared>& compare) {
+    Json out = Json::array();
+    for (const Compared& c : compare) {
+        Json entry;
+        entry["network"] = c.network->id;
+        add_holds(entry, c.holds);
+        entry.erase("holds_limit");
+        out.push_back(entry);
+    }
+    return out;
+}
+
 void add_figures(Json& out, const Analysis& a) {
     out["z_in"] = a.z_in;
     out["z_out"] = a.z_out;
@@ -109,7 +148,40 @@ Json build_json(const NetworkInfo& n, const BuildResult& b) {
                             {"worst_return_loss_out_db", t->worst_return_loss_out}};
     if (b.power)
         out["power"] = power_json(*b.power);
+    if (b.holds)
+        add_holds(out, *b.holds);
     return out;
+}
+
+// The place of a sweep in the JSON text, to be replaced by the sweep itself.
+std::string marker(std::size_t i) { return "@@padcalc sweep " + std::to_string(i) + "@@"; }
+
+std::string number(double value) { return std::isfinite(value) ? exact_number(value) : "null"; }
+
+std::string pair(Complex c) { return "[" + number(c.real()) + ", " + number(c.imag()) + "]"; }
+
+// One frequency's figures as an object on one line.
+std::string point_json(const Point& p) {
+    return "{\"freq_hz\": " + number(p.hz) + ", \"loss_db\": " + number(p.loss) +
+           ", \"return_loss_in_db\": " + number(p.return_loss_in) +
+           ", \"return_loss_out_db\": " + number(p.return_loss_out) +
+           ", \"s21_deg\": " + number(p.s21_deg) + ", \"s11\": " + pair(p.s.s11) +
+           ", \"s21\": " + pair(p.s.s21) + ", \"s12\": " + pair(p.s.s12) +
+           ", \"s22\": " + pair(p.s.s22) + "}";
+}
+
+// The sweep's array, its lines indented to sit where its marker was.
+void write_sweep(Response& response, const std::vector<double>& hz, const std::string& indent,
+                 const Sink& write) {
+    std::string block = "[";
+    for (std::size_t i = 0; i < hz.size(); ++i) {
+        block += (i ? ",\n  " : "\n  ") + indent + point_json(response.at(hz[i]));
+        if (block.size() > 60000) {
+            write(block);
+            block.clear();
+        }
+    }
+    write(block + (hz.empty() ? "]" : "\n" + indent + "]"));
 }
 
 } // namespace
@@ -132,11 +204,18 @@ Json json_report(const Result& r) {
         add_figures(out, *r.analysis);
     if (r.power)
         out["power"] = power_json(*r.power);
+    if (r.part_model) {
+        out["part_model"] = part_model_json(r);
+        if (r.holds)
+            add_holds(out, *r.holds);
+    }
     if (r.best) {
         out["build"] = {{"series", series_name(*r.series)},
                         {"nearest", build_json(n, *r.nearest)},
                         {"best", build_json(n, *r.best)}};
     }
+    if (!r.compare.empty())
+        out["compare"] = compare_json(r.compare);
     return out;
 }
 
@@ -157,6 +236,37 @@ Json json_report(const CascadeResult& c) {
                         {"return_loss_in_db", c.built->return_loss_in},
                         {"return_loss_out_db", c.built->return_loss_out}};
     return out;
+}
+
+void write_json_report(const Result& r, const Settings& s, const Sink& write) {
+    Json out = json_report(r);
+    std::vector<Swept> sweeps = s.sweep ? swept(r) : std::vector<Swept>{};
+    for (std::size_t i = 0; i < sweeps.size(); ++i) {
+        if (sweeps[i].key.empty())
+            out["sweep"] = marker(i);
+        else
+            out["build"][sweeps[i].key]["sweep"] = marker(i);
+    }
+    std::string text = out.dump(2);
+    std::string_view rest = text;
+    // The markers in the order the text has them.
+    for (std::size_t left = sweeps.size(); left > 0; --left) {
+        std::size_t at = std::string_view::npos;
+        std::size_t which = 0;
+        for (std::size_t i = 0; i < sweeps.size(); ++i) {
+            std::size_t found = rest.find("\"" + marker(i) + "\"");
+            if (found < at) {
+                at = found;
+                which = i;
+            }
+        }
+        std::size_t line = rest.rfind('\n', at) + 1;
+        std::size_t first = rest.find_first_not_of(' ', line);
+        write(rest.substr(0, at));
+        write_sweep(sweeps[which].response, s.frequencies, std::string(first - line, ' '), write);
+        rest.remove_prefix(at + marker(which).size() + 2);
+    }
+    write(rest);
 }
 
 } // namespace padcalc

@@ -10,6 +10,17 @@
 #include <cstdio>
 
 namespace padcalc {
+namespace {
+
+// The part model in a comment line: its values exactly, and the package.
+std::string model_line(const Result& r) {
+    const PartModel& m = *r.part_model;
+    std::string line = "part model: Ls " + exact_number(m.ls) + " H, Cp " + exact_number(m.cp) +
+                       " F, Cg " + exact_number(m.cg) + " F";
+    return r.package.empty() ? line : line + " (" + r.package + " values)";
+}
+
+} // namespace
 
 std::string spice_report(const Result& r, const Settings& s, long sweep_index) {
     const Design& d = r.design;
@@ -25,15 +36,20 @@ std::string spice_report(const Result& r, const Settings& s, long sweep_index) {
         entries += ", loss " + exact_number(d.loss) + " dB";
     std::vector<std::string> header = {"padcalc: " + std::string(n.title) + " pad", entries, least,
                                        "values: " + exported_values(r, s)};
-    return spice_subcircuit(exported_circuit(r, s), name, header);
+    if (!r.part_model)
+        return spice_subcircuit(exported_circuit(r, s), name, header);
+    header.push_back(model_line(r));
+    return spice_subcircuit(exported_circuit(r, s), name, header, *r.part_model);
 }
 
 std::string touchstone_report(const Result& r, const Settings& s) {
     const Design& d = r.design;
-    Analysis a = analyse(exported_circuit(r, s), d.zone, d.ztwo);
     std::vector<std::string> header = {"padcalc: " + std::string(d.network->title) + " pad, " +
                                        exported_values(r, s)};
-    return touchstone(a, d.zone, d.ztwo, s.frequencies, header);
+    if (r.part_model)
+        header.push_back(model_line(r));
+    Response response = exported_response(r, s);
+    return touchstone(response, d.zone, d.ztwo, s.frequencies, header);
 }
 
 namespace {

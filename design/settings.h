@@ -1,8 +1,11 @@
 // What was asked of a design, besides the network and its entries: the
-// format, the builds, tolerance, power and the exports.
+// format, the builds, tolerance, power, the exports, and the parts at
+// radio frequencies.
 #pragma once
 
+#include "band.h"
 #include "load.h"
+#include "part_model.h"
 #include "preferred.h"
 
 #include <optional>
@@ -37,10 +40,15 @@ struct Settings {
     std::optional<double> max_voltage;  // RMS volts each resistor may have across it
     std::optional<double> ambient;      // degrees Celsius, for the rating's derating
     Derating derating;
-    Split split = Split::dissipation; // a cascade's
-    std::string spice_name;           // the subcircuit's name, if given
-    std::string touchstone;           // the file to write S-parameters to, if any
-    std::vector<double> frequencies;  // the Touchstone file's, in Hz
+    Split split = Split::dissipation;    // a cascade's
+    std::string spice_name;              // the subcircuit's name, if given
+    std::string touchstone;              // the file to write S-parameters to, if any
+    std::vector<double> frequencies;     // the Touchstone file's, in Hz
+    bool sweep = false;                  // the response at each of `frequencies` in the report
+    std::optional<PartModel> part_model; // each resistor at radio frequencies, if given
+    std::string package;                 // the size whose values it takes, if any
+    Limits limits;                       // where the pad holds
+    bool compare = false;                // how far up each network holds
 };
 
 } // namespace padcalc

@@ -73,28 +73,64 @@ std::string name_number(double value) {
     return out;
 }
 
+std::string element(const std::string& name, const std::string& from, const std::string& to,
+                    double value) {
+    return name + " " + from + " " + to + " " + exact_number(value) + "\n";
+}
+
+// A part's lines as the part model has it.
+std::string modelled_part(const Nodes& node, const Part& part, const PartModel& m) {
+    std::string name = node.part(part);
+    std::string from = node(part.from);
+    std::string to = node(part.to);
+    std::string inner = m.ls > 0 ? "n_" + name : to;
+    std::string ground(spice_ground_port);
+    std::string out = element(name, from, inner, part.ohms);
+    if (m.ls > 0)
+        out += element("L_" + name, inner, to, m.ls);
+    if (m.cp > 0)
+        out += element("CP_" + name, from, to, m.cp);
+    if (m.cg > 0)
+        out +=
+            element("CG1_" + name, from, ground, m.cg) + element("CG2_" + name, to, ground, m.cg);
+    return out;
+}
+
+// The stages in order as one subcircuit, each part as the model has it when
+// there is one. A simulator may take the first line of a file for its
+// title: it is always a comment.
+std::string subcircuit(std::span<const Circuit> stages, std::string_view name,
+                       const std::vector<std::string>& comment_lines, const PartModel* model) {
+    std::string out =
+        comment_lines.empty() ? "* " + std::string(name) + "\n" : comment_block(comment_lines, "*");
+    out += ".subckt " + std::string(name) + " " + port_list(stages.front());
+    out += model ? " " + std::string(spice_ground_port) + "\n" : "\n";
+    for (std::size_t k = 0; k < stages.size(); ++k) {
+        Nodes node(stages[k], k, stages.size());
+        for (const Part& part : stages[k].parts)
+            out += model ? modelled_part(node, part, *model)
+                         : element(node.part(part), node(part.from), node(part.to), part.ohms);
+    }
+    out += ".ends " + std::string(name) + "\n";
+    return out;
+}
+
 } // namespace
 
 std::string spice_subcircuit(const Circuit& circuit, std::string_view name,
                              const std::vector<std::string>& comment_lines) {
-    return spice_cascade({&circuit, 1}, name, comment_lines);
+    return subcircuit({&circuit, 1}, name, comment_lines, nullptr);
+}
+
+std::string spice_subcircuit(const Circuit& circuit, std::string_view name,
+                             const std::vector<std::string>& comment_lines,
+                             const PartModel& model) {
+    return subcircuit({&circuit, 1}, name, comment_lines, &model);
 }
 
 std::string spice_cascade(std::span<const Circuit> stages, std::string_view name,
                           const std::vector<std::string>& comment_lines) {
-    // A simulator may take the first line of a file for its title: it is
-    // always a comment.
-    std::string out =
-        comment_lines.empty() ? "* " + std::string(name) + "\n" : comment_block(comment_lines, "*");
-    out += ".subckt " + std::string(name) + " " + port_list(stages.front()) + "\n";
-    for (std::size_t k = 0; k < stages.size(); ++k) {
-        Nodes node(stages[k], k, stages.size());
-        for (const Part& part : stages[k].parts)
-            out += node.part(part) + " " + node(part.from) + " " + node(part.to) + " " +
-                   exact_number(part.ohms) + "\n";
-    }
-    out += ".ends " + std::string(name) + "\n";
-    return out;
+    return subcircuit(stages, name, comment_lines, nullptr);
 }
 
 bool valid_spice_name(std::string_view name) {

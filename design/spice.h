@@ -3,6 +3,7 @@
 #pragma once
 
 #include "circuit.h"
+#include "part_model.h"
 
 #include <span>
 #include <string>
@@ -34,6 +35,19 @@ std::string spice_subcircuit(const Circuit& circuit, std::string_view name,
 // sk (or skp and skn). One stage is the pad's own subcircuit.
 std::string spice_cascade(std::span<const Circuit> stages, std::string_view name,
                           const std::vector<std::string>& comment_lines);
+
+// The same with each part as the part model has it: the resistor R1 in
+// series with the inductance L_R1 (through the node n_R1), the capacitance
+// CP_R1 across the two, and CG1_R1 and CG2_R1 from its ends to the port
+// `gnd`, which comes last. An inductance or capacitance of zero is left out.
+//
+// ngspice and HSPICE take a node named gnd for the global ground, inside a
+// subcircuit too: in them the capacitances to ground go to the simulation's
+// ground whatever the port is wired to.
+inline constexpr std::string_view spice_ground_port = "gnd";
+
+std::string spice_subcircuit(const Circuit& circuit, std::string_view name,
+                             const std::vector<std::string>& comment_lines, const PartModel& model);
 
 // Whether a subcircuit name is safe in every common SPICE: a letter first,
 // then letters, digits and underscores, at most max_spice_name characters.

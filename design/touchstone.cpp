@@ -7,27 +7,48 @@
 namespace padcalc {
 namespace {
 
-// A real S-parameter in the RI format: its real part, and 0 for the imaginary.
-std::string real_and_imaginary(double s) { return " " + exact_number(s) + " 0"; }
+// An S-parameter in the RI format: its real and imaginary parts.
+std::string real_and_imaginary(Complex s) {
+    return " " + exact_number(s.real()) + " " + exact_number(s.imag());
+}
+
+std::string header(double zone, double ztwo, std::size_t count,
+                   const std::vector<std::string>& comment_lines) {
+    std::string out = comment_block(comment_lines, "!");
+    out += "[Version] 2.0\n";
+    out += "# Hz S RI R " + exact_number(zone) + "\n";
+    out += "[Number of Ports] 2\n";
+    out += "[Two-Port Data Order] 21_12\n";
+    out += "[Number of Frequencies] " + std::to_string(count) + "\n";
+    out += "[Reference] " + exact_number(zone) + " " + exact_number(ztwo) + "\n";
+    out += "[Network Data]\n";
+    return out;
+}
+
+std::string data_line(double hz, const SParameters& s) {
+    return exact_number(hz) + real_and_imaginary(s.s11) + real_and_imaginary(s.s21) +
+           real_and_imaginary(s.s12) + real_and_imaginary(s.s22) + "\n";
+}
 
 } // namespace
 
 std::string touchstone(const Analysis& analysis, double zone, double ztwo,
                        const std::vector<double>& frequencies_hz,
                        const std::vector<std::string>& comment_lines) {
-    std::string out = comment_block(comment_lines, "!");
-    out += "[Version] 2.0\n";
-    out += "# Hz S RI R " + exact_number(zone) + "\n";
-    out += "[Number of Ports] 2\n";
-    out += "[Two-Port Data Order] 21_12\n";
-    out += "[Number of Frequencies] " + std::to_string(frequencies_hz.size()) + "\n";
-    out += "[Reference] " + exact_number(zone) + " " + exact_number(ztwo) + "\n";
-    out += "[Network Data]\n";
-    std::string parameters = real_and_imaginary(analysis.gamma_in) +
-                             real_and_imaginary(analysis.s21) + real_and_imaginary(analysis.s12) +
-                             real_and_imaginary(analysis.gamma_out);
+    std::string out = header(zone, ztwo, frequencies_hz.size(), comment_lines);
+    SParameters s{analysis.gamma_in, analysis.s21, analysis.s12, analysis.gamma_out};
     for (double hz : frequencies_hz)
-        out += exact_number(hz) + parameters + "\n";
+        out += data_line(hz, s);
+    out += "[End]\n";
+    return out;
+}
+
+std::string touchstone(Response& response, double zone, double ztwo,
+                       const std::vector<double>& frequencies_hz,
+                       const std::vector<std::string>& comment_lines) {
+    std::string out = header(zone, ztwo, frequencies_hz.size(), comment_lines);
+    for (double hz : frequencies_hz)
+        out += data_line(hz, response.at(hz).s);
     out += "[End]\n";
     return out;
 }

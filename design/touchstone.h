@@ -3,6 +3,7 @@
 #pragma once
 
 #include "circuit.h"
+#include "response.h"
 
 #include <string>
 #include <vector>
@@ -15,6 +16,12 @@ namespace padcalc {
 // for a balanced pad they are those of its differential ports. Each comment
 // line is written after "! ". The frequencies, in Hz, must be ascending.
 std::string touchstone(const Analysis& analysis, double zone, double ztwo,
+                       const std::vector<double>& frequencies_hz,
+                       const std::vector<std::string>& comment_lines);
+
+// The same from a response, which with a part model differs from one
+// frequency to the next; without one it is the file above.
+std::string touchstone(Response& response, double zone, double ztwo,
                        const std::vector<double>& frequencies_hz,
                        const std::vector<std::string>& comment_lines);
 

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <regex>
 #include <set>
 #include <sstream>
@@ -121,7 +122,6 @@ TEST(CommandLineRefusals, OneLineNamingTheArgument) {
         {{"tee", "50", "50", "10", "--pairs"}, "padcalc: --pairs requires --series"},
         {{"tee", "50", "50", "10", "--rating", "1W"}, "padcalc: --rating requires --power"},
         {{"tee", "50", "50", "10", "--name", "PAD"}, "padcalc: --name requires --spice"},
-        {{"tee", "50", "50", "10", "--freq", "1k:1M:3"}, "padcalc: --freq requires --touchstone"},
         {{"tee", "50", "50", "10", "--spice", "--name", "1pad"},
          "padcalc: --name '1pad': not a SPICE name: a letter, then letters, digits and "
          "underscores"},
@@ -538,6 +538,147 @@ TEST(CommandLineCascade, UsageErrorsNameTheArgument) {
         EXPECT_EQ(run.output, "") << c.named;
         EXPECT_NE(run.errors.find(c.named), std::string::npos) << run.errors;
     }
+}
+
+} // namespace
+} // namespace padcalc::testing
+
+namespace padcalc::testing {
+namespace {
+
+nlohmann::json json_of(std::vector<std::string> args) {
+    args.push_back("--json");
+    BareRun run = run_args(args);
+    EXPECT_TRUE(run.exit.exited_with(0)) << run.errors;
+    return nlohmann::json::parse(run.output);
+}
+
+// A value that makes no part, no frequency or no band is a usage error that
+// names the argument.
+TEST(CommandLineRadio, BadValuesExitWithTwo) {
+    struct Case {
+        std::vector<std::string> args;
+        const char* named;
+    } cases[] = {
+        {{"--cp", "-0.05pF"}, "--cp '-0.05pF'"},
+        {{"--cg=-1p"}, "--cg '-1p'"},
+        {{"--ls", "-1nH"}, "--ls '-1nH'"},
+        {{"--cp", "1nH"}, "--cp '1nH'"},
+        {{"--freq", "0:1G:3"}, "0:1G:3"},
+        {{"--freq", "-1M:1G:3"}, "-1M:1G:3"},
+        {{"--freq", "1G:1M:3"}, "1G:1M:3"},
+        {{"--freq", "1M:1G:1000001"}, "1000001"},
+        {{"--package", "1206"}, "1206"},
+        {{"--cp", "1p", "--flat", "0dB"}, "--flat"},
+        {{"--cp", "1p", "--match", "-1"}, "--match"},
+        {{"--compare"}, "--compare"},
+        {{"--cp", "1p", "--freq", "1M:2P:3"}, "1M:2P:3"},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args = {"tee", "50", "75", "10"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        BareRun run = run_args(args);
+        EXPECT_TRUE(run.exit.exited_with(2)) << c.named;
+        EXPECT_EQ(run.output, "") << c.named;
+        EXPECT_NE(run.errors.find(c.named), std::string::npos) << run.errors;
+    }
+}
+
+// The loss of the 80 dB Pi, and every figure of a sweep whose parts
+// are all zero: today's, and the same at every frequency.
+TEST(CommandLineRadio, SweepOfZeroPartsIsTodaysAnalysis) {
+    auto pi = json_of({"pi", "50", "50", "80", "--cp", "0.05pF", "--freq", "100M:100M:1"});
+    EXPECT_NEAR(pi["sweep"][0]["loss_db"].get<double>(), 62.0, 0.1);
+    for (std::vector<std::string> args : {std::vector<std::string>{"h", "50", "75", "10"},
+                                          {"check", "pi", "50", "50", "96", "96", "71"}}) {
+        auto plain = json_of(with(with(args, "--freq"), "1M:20G:7"));
+        args.insert(args.end(), {"--ls", "0", "--cp", "0", "--cg", "0", "--freq", "1M:20G:7"});
+        auto zero = json_of(args);
+        EXPECT_EQ(zero["holds"], "beyond 1 THz");
+        ASSERT_EQ(zero["sweep"].size(), 7u);
+        for (std::size_t i = 0; i < 7; ++i) {
+            // The reflections to 1e-12, as the return losses of a match are noise.
+            EXPECT_NEAR(zero["sweep"][i]["loss_db"].get<double>(),
+                        plain["sweep"][i]["loss_db"].get<double>(), 1e-12);
+            for (const char* s : {"s11", "s21", "s12", "s22"})
+                for (int part : {0, 1})
+                    EXPECT_NEAR(zero["sweep"][i][s][part].get<double>(),
+                                plain["sweep"][i][s][part].get<double>(), 1e-12)
+                        << s;
+            EXPECT_EQ(zero["sweep"][i]["loss_db"], zero["sweep"][0]["loss_db"]);
+        }
+        EXPECT_NEAR(plain["sweep"][0]["loss_db"].get<double>(), plain["loss_db"].get<double>(),
+                    args[0] == "check" ? 0 : 1e-9);
+    }
+}
+
+// The file and the report are one analysis: the exported build's sweep.
+TEST(CommandLineRadio, TouchstoneAgreesWithTheJsonSweep) {
+    char folder[] = "/tmp/padcalc-rf-XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    std::string file = std::string(folder) + "/pad.s2p";
+    auto report = json_of({"h", "50", "75", "10", "--package", "0402", "--cg", "0.1pF", "--series",
+                           "E24", "--pairs", "--freq", "1M:20G:101", "--touchstone", file});
+    const auto& sweep = report["build"]["best"]["sweep"];
+    std::ifstream in(file);
+    std::vector<std::vector<double>> lines;
+    for (std::string line; std::getline(in, line);) {
+        if (line.empty() || line[0] == '!' || line[0] == '[' || line[0] == '#')
+            continue;
+        std::istringstream numbers(line);
+        lines.emplace_back(std::istream_iterator<double>(numbers), std::istream_iterator<double>());
+    }
+    ASSERT_EQ(lines.size(), 101u);
+    ASSERT_EQ(sweep.size(), 101u);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        ASSERT_EQ(lines[i].size(), 9u);
+        EXPECT_EQ(lines[i][0], sweep[i]["freq_hz"].get<double>());
+        int column = 1;
+        for (const char* s : {"s11", "s21", "s12", "s22"})
+            for (int part : {0, 1})
+                EXPECT_NEAR(lines[i][column++], sweep[i][s][part].get<double>(), 1e-9) << s;
+    }
+    std::remove(file.c_str());
+    rmdir(folder);
+}
+
+// How far up a pad holds, in every format: the text names the limit reached
+// first, JSON says never or beyond with null, CSV has a row for each frequency.
+TEST(CommandLineRadio, WhereThePadHolds) {
+    setenv("LC_ALL", "C", 1);
+    BareRun text = run_args({"check", "pi", "50", "50", "1e15", "1e15", "1n", "--ls", "1nH"});
+    unsetenv("LC_ALL");
+    EXPECT_TRUE(text.exit.exited_with(0)) << text.errors;
+    // A series inductance: |S11| reaches 0.1 where wL = 100/sqrt(99) ohm.
+    EXPECT_NE(text.output.find(
+                  "it holds to 1.599 GHz; above it the input return loss falls below 20 dB\n"),
+              std::string::npos)
+        << text.output;
+
+    auto never = json_of({"check", "tee", "100", "100", "27", "27", "36", "--cp", "0.1p"});
+    EXPECT_TRUE(never["holds_to_hz"].is_null());
+    EXPECT_EQ(never["holds"], "never");
+    EXPECT_EQ(never["holds_limit"], "return_loss_in_db");
+    auto l_pad = json_of({"l-pad", "50", "6", "--package", "0402"});
+    EXPECT_EQ(l_pad["holds"], "to"); // its unmatched outward port does not count
+
+    auto compared = json_of({"pi", "50", "50", "20", "--package", "0603", "--cg", "0.1p",
+                             "--compare", "--match", "25dB"});
+    ASSERT_EQ(compared["compare"].size(), 7u);
+    for (std::size_t i = 0; i < 7; ++i) {
+        EXPECT_EQ(compared["compare"][i].size(), 3u);
+        if (i > 0) {
+            EXPECT_GE(compared["compare"][i - 1]["holds_to_hz"].get<double>(),
+                      compared["compare"][i]["holds_to_hz"].get<double>());
+        }
+    }
+
+    BareRun csv =
+        run_args({"tee", "50", "50", "10", "--package", "0402", "--freq", "1M:20G:101", "--csv"});
+    EXPECT_EQ(std::count(csv.output.begin(), csv.output.end(), '\n'), 102);
+    std::string header = csv.output.substr(0, csv.output.find('\n'));
+    EXPECT_TRUE(header.starts_with("network,z1,z2,loss_db,min_loss_db,buildable,R1,R2,R3,"));
+    EXPECT_TRUE(header.ends_with(",freq_hz,loss_db,return_loss_in_db,return_loss_out_db,s21_deg"));
 }
 
 } // namespace

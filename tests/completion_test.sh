@@ -69,14 +69,15 @@ expect 'padcalc check pi 50 50 96.25 '
 
 # Each command's options, and only those.
 expect 'padcalc tee 50 75 10 --se' --series
-expect 'padcalc tee 50 75 10 --p' --pairs --power
+expect 'padcalc tee 50 75 10 --p' --pairs --power --package
 expect 'padcalc check pi 50 50 96.25 96.25 71.15 --' --help --json --csv --ascii --power --rating \
-    --load --max-voltage --ambient --derate
+    --load --max-voltage --ambient --derate --freq --ls --cp --cg --package --flat --match --compare
 expect 'padcalc check pi 50 50 1 2 3 --s' # check builds nothing and exports nothing
 expect 'padcalc min-loss 600 150 --n' --name --nearest
 # Not an option already given, nor a second output format.
 expect 'padcalc tee 50 75 10 --json --' --help --ascii --series --pairs --tolerance --power \
-    --rating --load --max-voltage --ambient --derate --name --nearest --touchstone --freq
+    --rating --load --max-voltage --ambient --derate --name --nearest --touchstone --freq \
+    --ls --cp --cg --package --flat --match --compare
 expect 'padcalc pi 50 50 10 --spice --ascii --s' --series
 expect 'padcalc --version --'
 expect 'padcalc tee --help --'
@@ -87,6 +88,9 @@ expect 'padcalc tee 50 75 10 --series E1' E12 E192
 expect 'padcalc tee 50 75 10 --power '
 expect 'padcalc tee 50 75 10 --tolerance '
 expect 'padcalc tee 50 75 10 --freq '
+expect 'padcalc tee 50 75 10 --package ' 0201 0402 0603
+expect 'padcalc check pi 50 50 1 2 3 --package 04' 0402
+expect 'padcalc tee 50 75 10 --cp '
 expect 'padcalc check pi 50 50 1 2 3 --series ' # not an option of check
 expect 'padcalc tee 50 75 10 '
 # Values that are one of a few words.
@@ -110,7 +114,8 @@ expect 'padcalc pi 50 50 10 --series=E2' E24
 expect 'padcalc check --power 1W ' "${networks[@]}"
 expect 'padcalc check --power 1W pi '
 expect 'padcalc pi-bal 600 600 10 --series E24 --csv --' --help --ascii --pairs --tolerance --power \
-    --rating --load --max-voltage --ambient --derate --name --nearest --touchstone --freq
+    --rating --load --max-voltage --ambient --derate --name --nearest --touchstone --freq \
+    --ls --cp --cg --package --flat --match --compare
 expect 'padcalc h 600 600 10 --series E24 --n' --name --nearest
 
 # --touchstone: the files and folders here.

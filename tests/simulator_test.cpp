@@ -6,17 +6,20 @@
 #include "design/choose.h"
 #include "design/circuit.h"
 #include "design/power_flow.h"
+#include "design/response.h"
 #include "design/spice.h"
 #include "design/touchstone.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <complex>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <numbers>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -295,6 +298,110 @@ TEST(SimulatedPower, CascadeSubcircuitIsTheChainOfItsStages) {
 TEST_P(Simulator, E24BuildMatchesAnalysis) { prove(GetParam(), e24_resistors(GetParam())); }
 
 INSTANTIATE_TEST_SUITE_P(EachNetwork, Simulator, ::testing::ValuesIn(cases), case_name);
+
+// ---- the part model: an AC sweep ---------------------------------------------
+
+const PartModel rf_model{0.4e-9, 0.05e-12, 0.1e-12};
+
+// Every network, the L-pad and U-pad too, each part with Ls, Cp and Cg.
+const Case rf_cases[] = {
+    {network("tee"), 50, 75, 10},         {network("h"), 50, 75, 10},
+    {network("pi"), 50, 75, 10},          {network("pi-bal"), 50, 75, 10},
+    {network("min-loss"), 600, 150, 0},   {network("min-loss-bal"), 600, 150, 0},
+    {network("bridged-tee"), 50, 50, 10}, {network("l-pad"), 50, 50, 6},
+    {network("u-pad"), 600, 600, 6},
+};
+
+// The bench of Results, swept from 1 MHz to 20 GHz (20 points a decade, and
+// 20 GHz itself), the outward voltage written as frequency, real and
+// imaginary parts. The capacitances to ground go to the port gnd, on the
+// simulation's ground. A balanced pad is loaded as it is driven, about
+// ground: Z2/2 from each outward line; a pair of unequal values in a shunt
+// arm makes it unsymmetrical, so a floating load would differ.
+std::string sweep_bench(bool balanced, double zone, double ztwo) {
+    auto number = [](double v) {
+        std::ostringstream out;
+        out.precision(17);
+        out << v;
+        return out.str();
+    };
+    std::string net = "padcalc sweep\n.include pad.cir\n";
+    if (balanced) {
+        net += "VP srcp 0 DC 0 AC 0.5\nVN 0 srcn DC 0 AC 0.5\n";
+        net += "RSP srcp inp " + number(zone / 2) + "\nRSN srcn inn " + number(zone / 2) + "\n";
+        net += "X1 inp inn outp outn 0 PAD\nRLP outp 0 " + number(ztwo / 2) + "\nRLN outn 0 " +
+               number(ztwo / 2) + "\n";
+    } else {
+        net += "VS src lift DC 0 AC 1\nVLIFT lift 0 DC 1 AC 0\n";
+        net += "RS src in " + number(zone) + "\nX1 in out lift 0 PAD\n";
+        net += "RL out lift " + number(ztwo) + "\n";
+    }
+    std::string out = balanced ? "v(outp)-v(outn)" : "v(out)-v(lift)";
+    std::string write = "let vo = " + out + "\nwrdata ";
+    return net + ".control\nset numdgt=17\nac dec 20 1meg 20g\n" + write +
+           "ac.txt vo\nac lin 1 20g 20g\n" + write + "end.txt vo\nquit 0\n.endc\n.end\n";
+}
+
+// Runs the bench and reads back each frequency's outward voltage.
+std::vector<std::pair<double, std::complex<double>>> ac_sweep(const std::string& subcircuit,
+                                                              const std::string& bench_text) {
+    std::string folder_template =
+        (std::filesystem::temp_directory_path() / "padcalc-ac-XXXXXX").string();
+    std::vector<std::pair<double, std::complex<double>>> points;
+    if (!::mkdtemp(folder_template.data()))
+        return points;
+    std::string folder = folder_template;
+    std::ofstream(folder + "/pad.cir") << subcircuit;
+    std::ofstream(folder + "/bench.cir") << bench_text;
+    std::string command = "cd '" + folder + "' && ngspice -b bench.cir >/dev/null 2>&1";
+    if (std::system(command.c_str()) == 0) {
+        for (const char* file : {"/ac.txt", "/end.txt"}) {
+            std::ifstream in(folder + file);
+            for (double hz, re, im; in >> hz >> re >> im;)
+                points.emplace_back(hz, std::complex<double>(re, im));
+        }
+    }
+    std::filesystem::remove_all(folder);
+    return points;
+}
+
+class SimulatorSweep : public Simulator {
+  protected:
+    // The simulated loss and S21 phase at every point against padcalc's own
+    // response, to 0.01 dB and 0.1 degree.
+    static void prove(const Case& c, const std::vector<double>& resistors,
+                      const std::vector<Choice>& choices = {}) {
+        Circuit circuit = choices.empty() ? build_circuit(c.network, resistors)
+                                          : build_circuit(c.network, choices);
+        auto points = ac_sweep(spice_subcircuit(circuit, "PAD", {}, rf_model),
+                               sweep_bench(c.network->balanced, c.zone, c.ztwo));
+        ASSERT_EQ(points.size(), 88U);
+        EXPECT_EQ(points.back().first, 20e9);
+        Response response(c.network, resistors, choices, rf_model, c.zone, c.ztwo);
+        for (auto [hz, v_out] : points) {
+            std::complex<double> s21 = 2.0 * v_out * std::sqrt(c.zone / c.ztwo);
+            Point p = response.at(hz);
+            EXPECT_NEAR(-20 * std::log10(std::abs(s21)), p.loss, 0.01) << hz;
+            double degrees = std::arg(s21) * 180 / std::numbers::pi;
+            EXPECT_NEAR(std::remainder(degrees - p.s21_deg, 360.0), 0, 0.1) << hz;
+        }
+    }
+};
+
+TEST_P(SimulatorSweep, IdealDesignMatchesResponse) {
+    prove(GetParam(), ideal_resistors(GetParam()));
+}
+
+TEST_P(SimulatorSweep, E24BuildsMatchResponse) {
+    const Case& c = GetParam();
+    prove(c, e24_resistors(c));
+    std::string why;
+    auto pairs = choose_builds(design(c.network, c.zone, c.ztwo, c.loss), Series::e24, true, why);
+    ASSERT_TRUE(pairs) << why;
+    prove(c, totals(pairs->best), pairs->best.resistors);
+}
+
+INSTANTIATE_TEST_SUITE_P(EachNetwork, SimulatorSweep, ::testing::ValuesIn(rf_cases), case_name);
 
 // ---- the subcircuit's text -------------------------------------------------
 
