@@ -121,16 +121,21 @@ std::string holds_text(const Holds& h, const Limits& l, bool ascii) {
     return "holds beyond 1 THz";
 }
 
+// A part's inductance or capacitance: none is 0, not 0.000 with no prefix.
+std::string parasitic(double value, std::string_view unit, bool ascii) {
+    return value == 0 ? "0 " + std::string(unit) : engineering(value, unit, ascii);
+}
+
 std::string part_model_text(const Result& r, bool ascii) {
     const PartModel& m = *r.part_model;
-    std::string text = "\nEach resistor with " + engineering(m.ls, "H", ascii) + " in series, " +
-                       engineering(m.cp, "F", ascii) + " across and " +
-                       engineering(m.cg, "F", ascii) + " to ground at each end";
+    std::string text = "\nEach resistor with " + parasitic(m.ls, "H", ascii) + " in series, " +
+                       parasitic(m.cp, "F", ascii) + " across and " + parasitic(m.cg, "F", ascii) +
+                       " to ground at each end";
     if (!r.package.empty())
         text += " (" + r.package + ")";
-    text += "\nWhere the loss stays within " + exact_number(r.limits.flat_db) +
-            " dB of DC and each return loss at or above " + exact_number(r.limits.match_db) +
-            " dB:\n";
+    text += "\nWhere the loss stays within " + exact_number(r.limits.flat_db) + " dB of DC and " +
+            (r.design.network->outward_matched ? "each" : "the input") +
+            " return loss at or above " + exact_number(r.limits.match_db) + " dB:\n";
     if (r.holds)
         text += "  it " + holds_text(*r.holds, r.limits, ascii) + "\n";
     return text;

@@ -30,9 +30,10 @@ struct Holds {
     Limit limit = Limit::loss; // with `to` and `never`: the limit reached first
 };
 
-// Searches the response from DC up to holds_ceiling_hz, in steps of 2 %
-// from where the part model starts to matter, and then narrows the step in
-// which a limit is first passed to 0.1 %. The --freq points play no part.
+// Searches the response from DC up to holds_ceiling_hz, from where the part
+// model starts to matter, in steps of 2 % (10 % while every figure is under a
+// tenth of the way to its limit), and then narrows the step in which a
+// limit is first passed to 0.1 %. The --freq points play no part.
 Holds holds(Response& response, const Limits& limits, bool outward_matched);
 
 // Every network that can be designed for the same impedances and loss (the

@@ -40,8 +40,10 @@ Response::Response(Network network, const std::vector<double>& resistors,
     nodal_.emplace(c, *model, zone, ztwo);
     double longest = longest_time(c, *model, zone, ztwo);
     if (longest > 0)
-        quiet_hz_ = 1e-4 / (2.0 * std::numbers::pi * longest);
+        quiet_hz_ = 1e-3 / (2.0 * std::numbers::pi * longest);
 }
+
+SParameters Response::s(double hz) { return nodal_ ? nodal_->at(hz) : flat_.s; }
 
 Point Response::at(double hz) {
     Point p = flat_;

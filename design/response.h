@@ -31,7 +31,9 @@ class Response {
              const std::vector<Choice>& choices, const std::optional<PartModel>& model, double zone,
              double ztwo);
     Point at(double hz);
-    // A frequency up to which every part's reactances are under 1e-4 of
+    // The S-parameters alone, without the logarithms: what a search needs.
+    SParameters s(double hz);
+    // A frequency up to which every part's reactances are under 1e-3 of
     // what would matter, so that the response there is its value at DC to
     // that order; infinite without a part model or with a model of zeros.
     double quiet_hz() const { return quiet_hz_; }
