@@ -370,36 +370,8 @@ TEST(CommandLinePower, EachPartOfAPairOnItsOwn) {
 // What a user reads: each case side by side, the worst and its voltage, the
 // derated rating checked, and each part over it named with its case.
 TEST(CommandLinePower, LoadsVoltageAndDerating) {
-    setenv("LC_ALL", "C", 1);
-    BareRun run = run_args({"tee", "50", "50", "10", "--power", "1W", "--load", "all", "--rating",
-                            "0.3", "--ambient", "100", "--max-voltage", "4.2"});
-    unsetenv("LC_ALL");
-    EXPECT_TRUE(run.exit.exited_with(1));
-    std::string table = R"(
-Power in the ideal design, 1.000 W available from the source, the load matched, open and shorted
-Rating 300.0 mW, derated to 194.1 mW at 100 C
-fed inward       matched        open       short       worst
-R1              519.5 mW    420.8 mW    628.6 mW    628.6 mW   4.041 V  over its rating
-R2              51.95 mW     0.000 W    207.8 mW    207.8 mW   2.323 V  over its rating
-R3              328.6 mW    569.2 mW    153.6 mW    569.2 mW   4.472 V  over its ratings of power and voltage
-load            100.0 mW     0.000 W     0.000 W    100.0 mW   4.472 V
-fed outward      matched        open       short       worst
-R1              51.95 mW     0.000 W    207.8 mW    207.8 mW   2.323 V  over its rating
-R2              519.5 mW    420.8 mW    628.6 mW    628.6 mW   4.041 V  over its rating
-R3              328.6 mW    569.2 mW    153.6 mW    569.2 mW   4.472 V  over its ratings of power and voltage
-load            100.0 mW     0.000 W     0.000 W    100.0 mW   4.472 V
-)";
-    EXPECT_TRUE(run.output.ends_with(table)) << run.output;
-    const char* derated = "over its rating of 0.3 W derated to 0.194 W at 100 C\n";
-    EXPECT_EQ(
-        run.errors,
-        "padcalc: R1 in the ideal design dissipates 0.629 W with the load shorted, " +
-            std::string(derated) +
-            "padcalc: R2 in the ideal design dissipates 0.629 W with the load shorted, " + derated +
-            "padcalc: R3 in the ideal design dissipates 0.569 W with the load open, " + derated +
-            "padcalc: R3 in the ideal design has 4.47 V across it with the load open, over "
-            "its rating of 4.2 V\n");
-
+    // The text of every load side by side is kept whole in tests/reports.
+    BareRun run;
     struct Shape {
         const char* load;
         std::vector<const char*> keys;
@@ -429,42 +401,10 @@ load            100.0 mW     0.000 W     0.000 W    100.0 mW   4.472 V
 }
 
 TEST(CommandLineCascade, SplitsTheLossByDissipation) {
-    setenv("LC_ALL", "C", 1);
-    BareRun run = run_args({"cascade", "tee", "50", "10", "--stages", "4"});
-    unsetenv("LC_ALL");
-    EXPECT_TRUE(run.exit.exited_with(0)) << run.errors;
-    EXPECT_EQ(run.output, R"(Cascade of 4 stages, Unbalanced Tee, 50 ohm, loss 10 dB
-Split so that each stage dissipates the same power, fed inward
-
- in o---[R1]---+---[R2]---o out
-               |
-              [R3]
-               |
-gnd o----------+----------o gnd
-
-Stage 1: loss 1.107 dB, dissipating 0.2250 of the power fed in
-R1  series arm, inward side                3.182 ohm
-R2  series arm, outward side               3.182 ohm
-R3  shunt arm                              391.3 ohm
-
-Stage 2: loss 1.489 dB, dissipating 0.2250 of the power fed in
-R1  series arm, inward side                4.276 ohm
-R2  series arm, outward side               4.276 ohm
-R3  shunt arm                              290.2 ohm
-
-Stage 3: loss 2.285 dB, dissipating 0.2250 of the power fed in
-R1  series arm, inward side                6.539 ohm
-R2  series arm, outward side               6.539 ohm
-R3  shunt arm                              187.9 ohm
-
-Stage 4: loss 5.119 dB, dissipating 0.2250 of the power fed in
-R1  series arm, inward side                14.32 ohm
-R2  series arm, outward side               14.32 ohm
-R3  shunt arm                              80.12 ohm
-)");
+    // The text of a cascade is kept whole in tests/reports.
     // JSON: one object; each stage fed with what reaches it; the builds as one circuit.
-    run = run_args({"cascade", "h", "50", "10", "--stages", "4", "--series", "E24", "--power", "1W",
-                    "--json"});
+    BareRun run = run_args({"cascade", "h", "50", "10", "--stages", "4", "--series", "E24",
+                            "--power", "1W", "--json"});
     auto cascade = nlohmann::json::parse(run.output);
     EXPECT_EQ(cascade["network"], "h");
     EXPECT_EQ(cascade["z"], 50.0);
