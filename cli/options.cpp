@@ -120,9 +120,9 @@ void add_options(CLI::App& app, Commands command, Settings& s, OptionTexts& t) {
 }
 
 std::string options_help(unsigned commands) {
-    const std::size_t column = 22;
+    constexpr std::size_t column = 22;
     std::string text;
-    auto line = [&text, column](std::string head, std::string_view help) {
+    auto line = [&text](std::string head, std::string_view help) {
         head = "  " + head;
         text += head.size() < column ? head + std::string(column - head.size(), ' ')
                                      : head + "\n" + std::string(column, ' ');

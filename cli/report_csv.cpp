@@ -34,8 +34,8 @@ std::string build_columns(const Result& first, std::string_view which, bool pair
         line += prefix + std::string(resistor.name);
     if (pairs)
         for (const ResistorRole& resistor : first.design.network->resistors)
-            line += prefix + std::string(resistor.name) + "_1" + prefix +
-                    std::string(resistor.name) + "_2";
+            for (const char* part : {"_1", "_2"})
+                line.append(prefix).append(resistor.name).append(part);
     return line + prefix + "loss_db" + prefix + "merit";
 }
 

@@ -1,5 +1,6 @@
 #include "cascade.h"
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -90,10 +91,8 @@ Chain cascade_chain(std::span<const Circuit> stages) {
 }
 
 bool CascadeResult::buildable() const {
-    for (const Result& r : stages)
-        if (!r.design.buildable)
-            return false;
-    return true;
+    return std::all_of(stages.begin(), stages.end(),
+                       [](const Result& r) { return r.design.buildable; });
 }
 
 CascadeResult evaluate_cascade(Network network, double z, double loss, int stages,

@@ -141,6 +141,7 @@ int out_minus(const Circuit& c) { return c.network->balanced ? 3 : in_minus; }
 
 Circuit build_circuit(Network network, const std::vector<double>& resistors) {
     std::vector<Choice> single;
+    single.reserve(resistors.size());
     for (double ohms : resistors)
         single.push_back({ohms, {ohms}, Joined::single});
     return build_circuit(network, single);
