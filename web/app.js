@@ -298,7 +298,7 @@
     if (view.power) body.push(...powerTable(check ? 'resistors' : 'ideal design', view.power));
     if (view.builds) body.push(...buildsTable(view));
     for (const problem of reply.problems.filter((p) => p.field === 'rating'))
-      body.push(el('p', { class: 'message warn' }, problem.text));
+      body.push(el('p', { class: 'reason warn' }, problem.text));
     $('result-title').textContent = view.title + (check ? ', checked' : '');
     $('results').className = '';
     $('result-body').replaceChildren(...body);
@@ -311,7 +311,7 @@
     $('results').className = 'unbuildable';
     $('result-body').replaceChildren(
       el('p', { class: 'least' }, 'Least loss for these impedances: ', el('strong', { id: 'least-loss' }, reply.least_loss)),
-      el('p', { class: 'message' }, reply.error),
+      el('p', { class: 'reason' }, reply.error),
       drawing(n.drawing, n.title, n.resistors, null));
   }
 
