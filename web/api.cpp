@@ -31,7 +31,6 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
-#include <exception>
 #include <optional>
 #include <string>
 #include <vector>
@@ -47,11 +46,6 @@ struct Refusal {
     std::string error;
     std::optional<double> min_loss;
 };
-
-[[noreturn]] void refuse(std::string field, std::string error,
-                         std::optional<double> min_loss = std::nullopt) {
-    throw Refusal{std::move(field), std::move(error), min_loss};
-}
 
 using Reader = std::optional<double> (*)(std::string_view);
 
@@ -73,54 +67,6 @@ std::string ohms(double value) { return engineering(value, ohm, false); }
 
 bool positive_finite(double value) { return value > 0 && std::isfinite(value); }
 
-// The request's entry as typed; a number sent as a number is taken as its text.
-std::string text_of(const Json& request, const char* key) {
-    auto it = request.find(key);
-    if (it == request.end() || it->is_null())
-        return "";
-    if (it->is_string())
-        return it->get<std::string>();
-    return it->dump();
-}
-
-bool flag(const Json& request, const char* key) {
-    auto it = request.find(key);
-    return it != request.end() && it->is_boolean() && it->get<bool>();
-}
-
-double read_entry(Reader read, const std::string& text, const std::string& key,
-                  const std::string& name) {
-    std::optional<double> value = read(text);
-    if (!value)
-        refuse(key, "cannot read " + name + " '" + text + "'");
-    return *value;
-}
-
-double read_field(Reader read, const Json& request, const char* key, const std::string& name) {
-    return read_entry(read, text_of(request, key), key, name);
-}
-
-// An option left empty is not asked for; one given must be a finite number,
-// not negative, and above zero where zero means nothing.
-std::optional<double> read_option(Reader read, const Json& request, const char* key,
-                                  bool positive) {
-    std::string text = text_of(request, key);
-    if (text.empty())
-        return std::nullopt;
-    std::optional<double> value = read(text);
-    if (!value || !std::isfinite(*value) || *value < 0 || (positive && *value == 0))
-        refuse(key, "cannot read " + std::string(key) + " '" + text + "'");
-    return value;
-}
-
-const NetworkInfo& network_of(const Json& request) {
-    std::string id = text_of(request, "network");
-    const NetworkInfo* n = find_network(id);
-    if (!n)
-        refuse("network", "unknown network '" + id + "'");
-    return *n;
-}
-
 std::string resistor_key(std::string_view name) {
     std::string key;
     for (char c : name)
@@ -128,26 +74,104 @@ std::string resistor_key(std::string_view name) {
     return key;
 }
 
-Settings read_settings(const Json& request, bool builds) {
+// A request being read. The first entry at fault is kept as the refusal;
+// what is read after it is not used. (The module is built without C++
+// exceptions: in WebAssembly they would slow every call.)
+class Request {
+  public:
+    explicit Request(const Json& json) : json_(json) {}
+
+    bool refused() const { return refusal_.has_value(); }
+    const Refusal& refusal() const { return *refusal_; }
+
+    void refuse(std::string field, std::string error,
+                std::optional<double> min_loss = std::nullopt) {
+        if (!refusal_)
+            refusal_ = Refusal{std::move(field), std::move(error), min_loss};
+    }
+
+    // The entry as typed; a number sent as a number is taken as its text.
+    std::string text(const char* key) const { return text_of(json_.find(key), json_.end()); }
+
+    std::string text(const char* key, std::size_t index) const {
+        auto list = json_.find(key);
+        if (list == json_.end() || !list->is_array() || index >= list->size())
+            return "";
+        return text_of(list->begin() + static_cast<std::ptrdiff_t>(index), list->end());
+    }
+
+    bool flag(const char* key) const {
+        auto it = json_.find(key);
+        return it != json_.end() && it->is_boolean() && it->get<bool>();
+    }
+
+    double entry(Reader read, const std::string& text, const std::string& key,
+                 const std::string& name) {
+        std::optional<double> value = read(text);
+        if (!value)
+            refuse(key, "cannot read " + name + " '" + text + "'");
+        return value.value_or(0);
+    }
+
+    double entry(Reader read, const char* key, const std::string& name) {
+        return entry(read, text(key), key, name);
+    }
+
+    // An option left empty is not asked for; one given must be a finite
+    // number, not negative, and above zero where zero means nothing.
+    std::optional<double> option(Reader read, const char* key, bool positive) {
+        std::string typed = text(key);
+        if (typed.empty())
+            return std::nullopt;
+        std::optional<double> value = read(typed);
+        if (!value || !std::isfinite(*value) || *value < 0 || (positive && *value == 0)) {
+            refuse(key, "cannot read " + std::string(key) + " '" + typed + "'");
+            return std::nullopt;
+        }
+        return value;
+    }
+
+    const NetworkInfo* network() {
+        std::string id = text("network");
+        const NetworkInfo* n = find_network(id);
+        if (!n)
+            refuse("network", "unknown network '" + id + "'");
+        return n;
+    }
+
+  private:
+    template <class Iterator> static std::string text_of(Iterator it, Iterator end) {
+        if (it == end || it->is_null())
+            return "";
+        if (it->is_string())
+            return it->template get<std::string>();
+        return it->dump();
+    }
+
+    const Json& json_;
+    std::optional<Refusal> refusal_;
+};
+
+Settings read_settings(Request& q, bool builds) {
     Settings s;
     if (builds) {
-        std::string series = text_of(request, "series");
+        std::string series = q.text("series");
         if (!series.empty()) {
             s.series = find_series(series);
             if (!s.series)
-                refuse("series",
-                       "unknown series '" + series + "': E3, E6, E12, E24, E48, E96 or E192");
-            s.pairs = flag(request, "pairs");
-            s.nearest = flag(request, "nearest");
-            s.tolerance = read_option(parse_percent, request, "tolerance", false);
-        } else if (!text_of(request, "tolerance").empty()) {
-            refuse("tolerance", "a tolerance needs a series of preferred values");
+                q.refuse("series",
+                         "unknown series '" + series + "': E3, E6, E12, E24, E48, E96 or E192");
+            s.pairs = q.flag("pairs");
+            s.nearest = q.flag("nearest");
+            s.tolerance = q.option(parse_percent, "tolerance", false);
+        } else if (!q.text("tolerance").empty()) {
+            q.refuse("tolerance", "a tolerance needs a series of preferred values");
         }
     }
-    s.power = read_option(parse_watts, request, "power", true);
-    s.rating = read_option(parse_watts, request, "rating", true);
+    s.power = q.option(parse_watts, "power", true);
+    s.rating = q.option(parse_watts, "rating", true);
     if (s.rating && !s.power)
-        refuse("rating", "a rating needs the power available from the source");
+        q.refuse("rating", "a rating needs the power available from the source");
     return s;
 }
 
@@ -195,38 +219,48 @@ Json networks_reply() {
 }
 
 // Which entry a design that cannot be built is shown beside.
-std::string field_of(const Design& d) {
-    const NetworkInfo& n = info(d.network);
+std::string field_of_design(const Design& d) {
     if (!positive_finite(d.zone))
         return "z1";
-    if (!positive_finite(d.ztwo))
-        return "z2";
-    if (n.min_loss)
+    if (!positive_finite(d.ztwo) || info(d.network).min_loss)
         return "z2";
     return "loss";
 }
 
-Design read_design(const Json& request) {
-    const NetworkInfo& n = network_of(request);
-    double zone = read_field(parse_ohms, request, "z1", n.equal_impedances ? "Z" : "Z1");
-    double ztwo = n.equal_impedances ? zone : read_field(parse_ohms, request, "z2", "Z2");
-    double loss = n.min_loss ? 0 : read_field(parse_decibels, request, "loss", "loss");
-    return design(n.network, zone, ztwo, loss);
+std::string field_of_check(const Design& d) {
+    if (!positive_finite(d.zone))
+        return "z1";
+    if (!positive_finite(d.ztwo))
+        return "z2";
+    const NetworkInfo& n = info(d.network);
+    for (std::size_t i = 0; i < d.resistors.size(); ++i)
+        if (!positive_finite(d.resistors[i]))
+            return resistor_key(n.resistors[i].name);
+    return "";
 }
 
-Design read_check(const Json& request) {
-    const NetworkInfo& n = network_of(request);
+Design read_design(Request& q) {
+    const NetworkInfo* n = q.network();
+    if (!n)
+        return {};
+    double zone = q.entry(parse_ohms, "z1", n->equal_impedances ? "Z" : "Z1");
+    double ztwo = n->equal_impedances ? zone : q.entry(parse_ohms, "z2", "Z2");
+    double loss = n->min_loss ? 0 : q.entry(parse_decibels, "loss", "loss");
+    return design(n->network, zone, ztwo, loss);
+}
+
+Design read_check(Request& q) {
+    const NetworkInfo* n = q.network();
+    if (!n)
+        return {};
     Design d;
-    d.network = n.network;
-    d.zone = read_field(parse_ohms, request, "z1", "Z1");
-    d.ztwo = read_field(parse_ohms, request, "z2", "Z2");
-    Json given = request.value("resistors", Json::array());
-    for (std::size_t i = 0; i < n.resistors.size(); ++i) {
-        std::string text;
-        if (given.is_array() && i < given.size())
-            text = given[i].is_string() ? given[i].get<std::string>() : given[i].dump();
-        std::string name(n.resistors[i].name);
-        d.resistors.push_back(read_entry(parse_ohms, text, resistor_key(name), name));
+    d.network = n->network;
+    d.zone = q.entry(parse_ohms, "z1", "Z1");
+    d.ztwo = q.entry(parse_ohms, "z2", "Z2");
+    for (std::size_t i = 0; i < n->resistors.size(); ++i) {
+        std::string name(n->resistors[i].name);
+        d.resistors.push_back(
+            q.entry(parse_ohms, q.text("resistors", i), resistor_key(name), name));
     }
     d.min_loss = least_loss(d.zone, d.ztwo);
     d.buildable = why_not_a_network(d).empty();
@@ -241,23 +275,19 @@ struct Worked {
     Json problems = Json::array();
 };
 
-Worked work_out(const Json& request, bool check) {
-    Design d = check ? read_check(request) : read_design(request);
+// Empty when the request is refused.
+std::optional<Worked> work_out(Request& q, bool check) {
+    Design d = check ? read_check(q) : read_design(q);
     Worked w;
-    w.settings = read_settings(request, !check);
-    if (!d.buildable) {
-        if (check) {
-            std::string field = !positive_finite(d.zone)   ? "z1"
-                                : !positive_finite(d.ztwo) ? "z2"
-                                                           : "";
-            const NetworkInfo& n = info(d.network);
-            for (std::size_t i = 0; field.empty() && i < d.resistors.size(); ++i)
-                if (!positive_finite(d.resistors[i]))
-                    field = resistor_key(n.resistors[i].name);
-            refuse(field, "cannot be built: " + why_not_a_network(d), d.min_loss);
-        }
-        refuse(field_of(d), "cannot be built: " + why_unbuildable(d), d.min_loss);
+    w.settings = read_settings(q, !check);
+    if (!q.refused() && !d.buildable) {
+        if (check)
+            q.refuse(field_of_check(d), "cannot be built: " + why_not_a_network(d), d.min_loss);
+        else
+            q.refuse(field_of_design(d), "cannot be built: " + why_unbuildable(d), d.min_loss);
     }
+    if (q.refused())
+        return std::nullopt;
     std::optional<Analysis> analysis;
     if (check) {
         analysis = analyse(d.network, d.resistors, d.zone, d.ztwo);
@@ -353,50 +383,60 @@ Json result_view(const Result& r) {
     return view;
 }
 
-Json result_reply(const Json& request, bool check) {
-    Worked w = work_out(request, check);
+Json result_reply(Request& q, bool check) {
+    std::optional<Worked> w = work_out(q, check);
+    if (!w)
+        return {};
     return {{"ok", true},
-            {"report", json_report(w.result)},
-            {"view", result_view(w.result)},
-            {"problems", w.problems}};
+            {"report", json_report(w->result)},
+            {"view", result_view(w->result)},
+            {"problems", w->problems}};
 }
 
 // The Touchstone file's frequencies, START:STOP:POINTS, read as the command
 // line reads --freq.
-std::vector<double> read_frequencies(const std::string& text) {
-    auto fail = [&text]() {
-        refuse("freq",
-               "cannot read frequencies '" + text + "': START:STOP:POINTS, such as 1MHz:1GHz:11");
-    };
+std::vector<double> read_frequencies(Request& q) {
+    std::string text = q.text("freq");
+    if (text.empty())
+        text = default_frequencies;
     std::size_t first = text.find(':');
     std::size_t second = first == std::string::npos ? first : text.find(':', first + 1);
-    if (second == std::string::npos)
-        fail();
-    std::optional<double> start = parse_hertz(std::string_view(text).substr(0, first));
-    std::optional<double> stop =
-        parse_hertz(std::string_view(text).substr(first + 1, second - first - 1));
-    std::string_view count = std::string_view(text).substr(second + 1);
-    int points = 0;
-    auto read = std::from_chars(count.data(), count.data() + count.size(), points);
-    if (!start || !stop || read.ec != std::errc{} || read.ptr != count.data() + count.size() ||
-        !(*start > 0) || !(*stop >= *start) || !std::isfinite(*stop) || points < 1 ||
-        points > 100000)
-        fail();
-    return log_frequencies(*start, *stop, points);
+    if (second != std::string::npos) {
+        std::string_view view = text;
+        std::optional<double> start = parse_hertz(view.substr(0, first));
+        std::optional<double> stop = parse_hertz(view.substr(first + 1, second - first - 1));
+        std::string_view count = view.substr(second + 1);
+        int points = 0;
+        auto read = std::from_chars(count.data(), count.data() + count.size(), points);
+        if (start && stop && read.ec == std::errc{} && read.ptr == count.data() + count.size() &&
+            *start > 0 && *stop >= *start && std::isfinite(*stop) && points >= 1 &&
+            points <= 100000)
+            return log_frequencies(*start, *stop, points);
+    }
+    q.refuse("freq",
+             "cannot read frequencies '" + text + "': START:STOP:POINTS, such as 1MHz:1GHz:11");
+    return {};
 }
 
-Json export_reply(const Json& request) {
-    std::string format = text_of(request, "format");
-    bool check = text_of(request, "of") == "check";
-    if (format != "json" && (check || (format != "spice" && format != "touchstone")))
-        refuse("format", "no " + format + " export of a " + (check ? "check" : "design"));
-    Worked w = work_out(request, check);
-    const Design& d = w.result.design;
-    Settings& s = w.settings;
-    s.spice_name = text_of(request, "name");
-    if (!s.spice_name.empty() && !valid_spice_name(s.spice_name))
-        refuse("name", "'" + s.spice_name +
-                           "' is not a SPICE name: a letter, then letters, digits and underscores");
+Json export_reply(Request& q) {
+    std::string format = q.text("format");
+    bool check = q.text("of") == "check";
+    if (format != "json" && (check || (format != "spice" && format != "touchstone"))) {
+        q.refuse("format", "no " + format + " export of a " + (check ? "check" : "design"));
+        return {};
+    }
+    std::optional<Worked> w = work_out(q, check);
+    if (!w)
+        return {};
+    const Design& d = w->result.design;
+    Settings& s = w->settings;
+    s.spice_name = q.text("name");
+    if (!s.spice_name.empty() && !valid_spice_name(s.spice_name)) {
+        q.refuse("name", "'" + s.spice_name +
+                             "' is not a SPICE name: a letter, then letters, digits and "
+                             "underscores");
+        return {};
+    }
     std::string base = check ? "padcalc-check-" + std::string(info(d.network).id)
                        : s.spice_name.empty()
                            ? default_spice_name(d.network, d.zone, d.ztwo, d.loss)
@@ -404,65 +444,60 @@ Json export_reply(const Json& request) {
     std::string text;
     std::string extension;
     if (format == "json") {
-        text = json_report(w.result).dump(2) + "\n";
+        text = json_report(w->result).dump(2) + "\n";
         extension = ".json";
     } else if (format == "spice") {
-        text = spice_report(w.result, s, 0);
+        text = spice_report(w->result, s, 0);
         extension = ".cir";
     } else {
-        std::string freq = text_of(request, "freq");
-        std::vector<double> frequencies =
-            read_frequencies(freq.empty() ? default_frequencies : freq);
-        Analysis a = analyse(d.network, exported_resistors(w.result, s), d.zone, d.ztwo);
+        std::vector<double> frequencies = read_frequencies(q);
+        if (q.refused())
+            return {};
+        Analysis a = analyse(d.network, exported_resistors(w->result, s), d.zone, d.ztwo);
         std::vector<std::string> header = {"padcalc: " + std::string(info(d.network).title) +
-                                           " pad, " + exported_values(w.result, s)};
+                                           " pad, " + exported_values(w->result, s)};
         text = touchstone(a, d.zone, d.ztwo, frequencies, header);
         extension = ".s2p";
     }
-    return {{"ok", true}, {"filename", base + extension}, {"text", text}, {"problems", w.problems}};
+    return {
+        {"ok", true}, {"filename", base + extension}, {"text", text}, {"problems", w->problems}};
+}
+
+Json refusal_reply(const Refusal& r) {
+    Json out = {{"ok", false}, {"field", r.field}, {"error", r.error}};
+    if (r.min_loss) {
+        out["min_loss_db"] = *r.min_loss;
+        out["least_loss"] = fixed(*r.min_loss, 3) + " dB";
+    }
+    return out;
 }
 
 Json answer(const char* request_text) {
-    Json request = Json::parse(request_text ? request_text : "", nullptr, false);
-    if (request.is_discarded() || !request.is_object())
-        refuse("", "the request is not a JSON object");
-    std::string op = text_of(request, "op");
+    Json json = Json::parse(request_text ? request_text : "", nullptr, false);
+    if (json.is_discarded() || !json.is_object())
+        return refusal_reply({"", "the request is not a JSON object", std::nullopt});
+    Request q(json);
+    std::string op = q.text("op");
+    Json reply;
     if (op == "networks")
-        return networks_reply();
-    if (op == "design")
-        return result_reply(request, false);
-    if (op == "check")
-        return result_reply(request, true);
-    if (op == "export")
-        return export_reply(request);
-    refuse("op", "unknown op '" + op + "'");
+        reply = networks_reply();
+    else if (op == "design" || op == "check")
+        reply = result_reply(q, op == "check");
+    else if (op == "export")
+        reply = export_reply(q);
+    else
+        q.refuse("op", "unknown op '" + op + "'");
+    return q.refused() ? refusal_reply(q.refusal()) : reply;
 }
 
 } // namespace
 } // namespace padcalc
 
-// The reply stays valid until the next call.
+// The reply stays valid until the next call. Text that is not UTF-8 is
+// replaced in the reply rather than refused.
 extern "C" const char* padcalc_call(const char* request_json) {
-    using padcalc::Json;
-    // Text that is not UTF-8 is replaced, never thrown at the page.
-    auto text = [](const Json& j) {
-        return j.dump(-1, ' ', false, Json::error_handler_t::replace);
-    };
     static std::string reply;
-    try {
-        reply = text(padcalc::answer(request_json));
-    } catch (const padcalc::Refusal& r) {
-        Json out = {{"ok", false}, {"field", r.field}, {"error", r.error}};
-        if (r.min_loss) {
-            out["min_loss_db"] = *r.min_loss;
-            out["least_loss"] = padcalc::fixed(*r.min_loss, 3) + " dB";
-        }
-        reply = text(out);
-    } catch (const std::exception& e) {
-        reply = text(
-            {{"ok", false}, {"field", ""}, {"error", std::string("internal error: ") + e.what()}});
-    } catch (...) {
-        reply = R"({"ok":false,"field":"","error":"internal error"})";
-    }
+    reply =
+        padcalc::answer(request_json).dump(-1, ' ', false, padcalc::Json::error_handler_t::replace);
     return reply.c_str();
 }
