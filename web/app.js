@@ -311,10 +311,11 @@
     const n = network();
     $('result-title').textContent = n.title + (state.mode === 'check' ? ', checked' : '');
     $('results').className = 'unbuildable';
-    $('result-body').replaceChildren(
-      el('p', { class: 'least' }, 'Least loss for these impedances: ', el('strong', { id: 'least-loss' }, reply.least_loss)),
+    $('result-body').replaceChildren(...[
+      typeof reply.min_loss_db === 'number' &&
+        el('p', { class: 'least' }, 'Least loss for these impedances: ', el('strong', { id: 'least-loss' }, reply.least_loss)),
       el('p', { class: 'reason' }, reply.error),
-      drawing(n.drawing, n.title, n.resistors, null));
+      drawing(n.drawing, n.title, n.resistors, null)].filter(Boolean));
   }
 
   // Works out the entries again and shows the outcome. A value that cannot
@@ -329,7 +330,11 @@
       writeAddress();
     } else {
       clearMessages('faults');
-      showMessage(reply.field, reply.error);
+      // A design that cannot be built also says the least loss it could have.
+      // (None for impedances that are not positive numbers.)
+      const least = typeof reply.min_loss_db === 'number' && !reply.error.includes(reply.least_loss)
+        ? `\nLeast loss for these impedances: ${reply.least_loss}` : '';
+      showMessage(reply.field, reply.error + least);
       if (reply.min_loss_db !== undefined) {
         showUnbuildable(reply);
         writeAddress();

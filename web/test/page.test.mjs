@@ -106,11 +106,15 @@ describe('faults', () => {
     assert.deepEqual(await messages(page), [['message-loss', reason]]);
     assert.equal(await text(page, '#result-body .reason'), reason);
     assert.equal(await text(page, '#least-loss'), '5.719 dB');
+    // Where the reason does not say the least loss, the message adds it.
     await page.select('#network', 'min-loss');
-    assert.deepEqual((await messages(page))[0],
-      ['message-z2', 'cannot be built: the inward impedance must be greater than the outward impedance']);
+    assert.deepEqual(await messages(page), [['message-z2',
+      'cannot be built: the inward impedance must be greater than the outward impedance\n' +
+      'Least loss for these impedances: 5.719 dB']]);
     await fill(page, '#f-z1', '-50');
-    assert.deepEqual((await messages(page))[0], ['message-z1', 'cannot be built: the impedances must be positive, finite numbers']);
+    assert.deepEqual(await messages(page), [['message-z1',
+      'cannot be built: the impedances must be positive, finite numbers']]);
+    assert.equal(await page.$('#least-loss'), null);
     assert.deepEqual(problems, []);
     await page.close();
   });
@@ -122,7 +126,8 @@ describe('faults', () => {
     await fill(page, '#f-r3', '71,15');
     assert.deepEqual(await messages(page), [['message-r3', "cannot read R3 '71,15'"]]);
     await fill(page, '#f-r3', '0');
-    assert.deepEqual((await messages(page))[0], ['message-r3', 'cannot be built: the resistors must be positive, finite numbers']);
+    assert.deepEqual(await messages(page), [['message-r3',
+      'cannot be built: the resistors must be positive, finite numbers\nLeast loss for these impedances: 0.000 dB']]);
     await fill(page, '#f-r3', '71.15');
     await fill(page, '#power', '1 W');
     assert.deepEqual(await messages(page), [['message-power', "cannot read power '1 W'"]]);
@@ -156,6 +161,17 @@ describe('address', () => {
     assert.equal(await page.$eval('#series', (s) => s.value), 'E96');
     assert.equal(await page.$eval('#pairs', (c) => c.checked), true);
     assert.equal(await text(page, '#result-body'), results);
+    assert.deepEqual(problems, []);
+    await page.close();
+  });
+
+  test('an address typed in its place is taken up at once', async () => {
+    const { page, problems } = await openPage(browser, '#tee/50/75/10');
+    await page.evaluate(() => { location.hash = '#min-loss/600/150?power=1W'; });
+    await page.waitForFunction(() => document.getElementById('result-title').textContent.startsWith('Minimal Loss'));
+    assert.deepEqual(await page.$$eval('#entry-fields input', (all) => all.map((i) => i.value)), ['600', '150']);
+    assert.equal(await page.$eval('#power', (i) => i.value), '1W');
+    assert.equal(await text(page, '#pad-loss'), '11.439 dB');
     assert.deepEqual(problems, []);
     await page.close();
   });
