@@ -2,7 +2,8 @@
 // what the command line prints for the same entries: the native program
 // named by PADCALC_NATIVE (build/padcalc). JSON is compared key by key,
 // strings exactly and numbers to 1e-12 relative; SPICE and Touchstone text
-// word by word, the same way.
+// word by word, the same way, and a number equal on both sides must be
+// written alike.
 import assert from 'node:assert/strict';
 import { spawnSync } from 'node:child_process';
 import { existsSync, mkdtempSync, readFileSync, readdirSync, rmSync } from 'node:fs';
@@ -50,7 +51,10 @@ function sameText(a, b) {
     assert.equal(words.length, y[i].length, `line ${i + 1}: ${words.join(' ')}`);
     words.forEach((word, j) => {
       const other = y[i][j];
-      if (number.test(word) && number.test(other)) same(Number(word), Number(other), `line ${i + 1} word ${j + 1}`);
+      // The same number must be written the same way; the last digits of a
+      // figure may differ where the two C libraries' logarithms do.
+      if (number.test(word) && number.test(other) && Number(word) !== Number(other))
+        same(Number(word), Number(other), `line ${i + 1} word ${j + 1}`);
       else assert.equal(word, other, `line ${i + 1}`);
     });
   });
