@@ -523,6 +523,7 @@
       update();
     });
     $('starting').remove();
+    performance.mark('padcalc-ready');
   }
 
   // Built to compile the WebAssembly at once, the loader gives the module

@@ -59,8 +59,8 @@ export async function openPage(browser, hash = '', viewport = { width: 1200, hei
       problems.push('request to another host: ' + url);
   });
   await page.goto(pageUrl + hash);
-  await page.waitForFunction(() => performance.getEntriesByName('padcalc-first-design').length > 0 ||
-    document.querySelector('#results.unbuildable') || !document.getElementById('starting')?.textContent.startsWith('Starting') && document.getElementById('starting'),
-  { timeout: 10000 });
+  // Ready, or a message that the calculator could not start.
+  await page.waitForFunction(() => performance.getEntriesByName('padcalc-ready').length > 0 ||
+    document.getElementById('starting')?.textContent.includes('could not start'), { timeout: 10000 });
   return { page, problems };
 }

@@ -119,6 +119,14 @@ describe('faults', () => {
     await page.close();
   });
 
+  test('an address with a value that cannot be read opens with its message', async () => {
+    const { page, problems } = await openPage(browser, '#tee/50/7x5/10');
+    assert.deepEqual(await messages(page), [['message-z2', "cannot read Z2 '7x5'"]]);
+    assert.equal(await page.$eval('#f-z2', (i) => i.value), '7x5');
+    assert.deepEqual(problems, []);
+    await page.close();
+  });
+
   test('options and the entries of a check are read the same way', async () => {
     const { page, problems } = await openPage(browser, '#check/pi/50/50/96.25/96.25/71.15');
     assert.equal(await text(page, '#result-title'), 'Unbalanced Pi, checked');
@@ -154,7 +162,7 @@ describe('address', () => {
     assert.equal(hash, '#pi-bal/600/4k7/20dB?series=E96&pairs&tolerance=0.5&power=30dBm');
     const results = await text(page, '#result-body');
     await page.reload();
-    await page.waitForFunction(() => performance.getEntriesByName('padcalc-first-design').length > 0);
+    await page.waitForFunction(() => performance.getEntriesByName('padcalc-ready').length > 0);
     assert.equal(await page.evaluate(() => location.hash), hash);
     assert.equal(await page.$eval('#network', (s) => s.value), 'pi-bal');
     assert.deepEqual(await page.$$eval('#entry-fields input', (all) => all.map((i) => i.value)), ['600', '4k7', '20dB']);
@@ -183,7 +191,7 @@ describe('address', () => {
       ['50', '50', '96.25', '96.25', '71.15']);
     assert.equal(await page.evaluate(() => location.hash), '#check/pi/50/50/96.25/96.25/71.15');
     await page.reload();
-    await page.waitForFunction(() => performance.getEntriesByName('padcalc-first-design').length > 0);
+    await page.waitForFunction(() => performance.getEntriesByName('padcalc-ready').length > 0);
     assert.equal(await page.$eval('input[name="mode"]:checked', (r) => r.value), 'check');
     assert.equal(await text(page, '#result-title'), 'Unbalanced Pi, checked');
     assert.deepEqual(problems, []);
