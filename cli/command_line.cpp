@@ -157,24 +157,24 @@ bool locale_is_utf8() {
 // Reads a number, or says which argument was refused and why.
 bool read_number(Parsed<double> (*parse)(std::string_view), const std::string& text,
                  std::string_view name, double& value, std::string& error) {
-    Parsed<double> parsed = parse(text);
+    Parsed<double> parsed = read_entry(parse, name, text);
     if (!parsed) {
-        error = std::string(name) + " '" + text + "': " + parsed.reason();
+        error = parsed.reason();
         return false;
     }
     value = *parsed;
     return true;
 }
 
-// The Touchstone file's frequencies, START:STOP:POINTS.
-bool read_frequencies(const std::string& text, Settings& s, std::string& error) {
-    Parsed<std::vector<double>> hz = parse_frequencies(text);
-    if (!hz) {
-        error = "--freq '" + text + "': " + hz.reason();
-        return false;
-    }
-    s.frequencies = *hz;
-    return true;
+// What each entry of a design is, for the command's --help.
+std::string entry_help(std::string_view entry) {
+    if (entry == "Z")
+        return "the impedance on both sides, in ohms";
+    if (entry == "Z1")
+        return "the inward impedance, in ohms";
+    if (entry == "Z2")
+        return "the outward impedance, in ohms";
+    return "the loss in dB, or a sweep FROM:TO:STEP";
 }
 
 // An option given with an empty value, or with another option in its place.
@@ -192,39 +192,6 @@ std::string missing_value(const CLI::App& app, const OptionTexts& t) {
                    "), not the option '" + text + "'";
     }
     return {};
-}
-
-// Reads the options' values; a value that is refused is a usage error.
-bool read_options(const OptionTexts& t, Settings& s, std::string& error) {
-    auto optional_number = [&error](Parsed<double> (*parse)(std::string_view),
-                                    const std::string& text, std::string_view name,
-                                    std::optional<double>& value) {
-        double v = 0;
-        if (text.empty())
-            return true;
-        if (!read_number(parse, text, name, v, error))
-            return false;
-        value = v;
-        return true;
-    };
-    if (!t.series.empty()) {
-        s.series = find_series(t.series);
-        if (!s.series) {
-            error = "--series '" + t.series + "': not a series: E3, E6, E12, E24, E48, E96 or E192";
-            return false;
-        }
-    }
-    s.spice_name = t.name;
-    s.touchstone = t.touchstone;
-    if (!s.spice_name.empty() && !valid_spice_name(s.spice_name)) {
-        error = "--name '" + s.spice_name +
-                "': not a SPICE name: a letter, then letters, digits and underscores";
-        return false;
-    }
-    return optional_number(parse_tolerance, t.tolerance, "--tolerance", s.tolerance) &&
-           optional_number(parse_power, t.power, "--power", s.power) &&
-           optional_number(parse_rating, t.rating, "--rating", s.rating) &&
-           (s.touchstone.empty() || read_frequencies(t.freq, s, error));
 }
 
 // Parses with CLI11; on help or a usage error gives the exit status to end with.
@@ -255,17 +222,10 @@ void set_up(CLI::App& app, Commands command, Settings& s, OptionTexts& t) {
 int run_design(Network n, int argc, char** argv) {
     std::string command(n->id);
     CLI::App app("Designs the " + std::string(n->title) + ".", "padcalc " + command);
-    std::string z1_text;
-    std::string z2_text;
-    std::string loss_text;
-    if (n->equal_impedances) {
-        app.add_option("Z", z1_text, "the impedance on both sides, in ohms")->required();
-    } else {
-        app.add_option("Z1", z1_text, "the inward impedance, in ohms")->required();
-        app.add_option("Z2", z2_text, "the outward impedance, in ohms")->required();
-    }
-    if (!n->min_loss)
-        app.add_option("LOSS", loss_text, "the loss in dB, or a sweep FROM:TO:STEP")->required();
+    std::vector<std::string_view> entries = design_entries(n);
+    std::vector<std::string> texts(entries.size());
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        app.add_option(std::string(entries[i]), texts[i], entry_help(entries[i]))->required();
     Settings s;
     OptionTexts t;
     set_up(app, for_design, s, t);
@@ -273,20 +233,24 @@ int run_design(Network n, int argc, char** argv) {
         return usage_error(command, error);
     if (auto status = parse(app, command, argc, argv))
         return *status;
+    const std::string& z1_text = texts.front();
+    const std::string& z2_text = n->equal_impedances ? texts.front() : texts[1];
+    std::string loss_text = n->min_loss ? "" : texts.back();
 
     double zone = 0;
     double ztwo = 0;
     std::string error = missing_value(app, t);
     if (!error.empty())
         return usage_error(command, error);
-    Parsed<Losses> losses = n->min_loss ? Parsed<Losses>(Losses{}) : parse_losses(loss_text);
-    if (!read_number(parse_ohms, z1_text, n->equal_impedances ? "Z" : "Z1", zone, error) ||
-        (!n->equal_impedances && !read_number(parse_ohms, z2_text, "Z2", ztwo, error)))
+    Parsed<Losses> losses = n->min_loss ? Parsed<Losses>(Losses{})
+                                        : read_entry(parse_losses, entries.back(), loss_text);
+    if (!read_number(parse_ohms, z1_text, entries[0], zone, error) ||
+        (!n->equal_impedances && !read_number(parse_ohms, z2_text, entries[1], ztwo, error)))
         return usage_error(command, error);
     if (!losses)
-        return usage_error(command, "LOSS '" + loss_text + "': " + losses.reason());
-    if (!read_options(t, s, error))
-        return usage_error(command, error);
+        return usage_error(command, losses.reason());
+    if (auto fault = read_options(t, s))
+        return usage_error(command, fault->message);
     bool sweep = loss_text.find(':') != std::string::npos;
     if (sweep && !s.touchstone.empty())
         return usage_error(command,
@@ -360,8 +324,8 @@ int run_check(int argc, char** argv) {
     for (std::size_t i = 0; i < resistor_texts.size(); ++i)
         if (!read_number(parse_ohms, resistor_texts[i], n->resistors[i].name, resistors[i], error))
             return usage_error("check", error);
-    if (!read_options(t, s, error))
-        return usage_error("check", error);
+    if (auto fault = read_options(t, s))
+        return usage_error("check", fault->message);
     // Only the text has characters beyond ASCII: the locale is not looked up for the rest.
     s.ascii = s.ascii || (s.format == Format::text && !locale_is_utf8());
     Design d = checked_design(n, zone, ztwo, std::move(resistors));

@@ -12,39 +12,39 @@ namespace padcalc {
 const std::vector<Option>& options() {
     using T = OptionTexts;
     static const std::vector<Option> table = {
-        {"--json", "", "write JSON: an object for each design, an array for a sweep", for_both, "",
+        {"--json", "", "write JSON: an object for each design, an array for a sweep", for_both,
          true, Completes::nothing, [](Settings& s) { s.format = Format::json; }, nullptr},
-        {"--csv", "", "write CSV: a header line and a line for each design", for_both, "", true,
+        {"--csv", "", "write CSV: a header line and a line for each design", for_both, true,
          Completes::nothing, [](Settings& s) { s.format = Format::csv; }, nullptr},
-        {"--ascii", "", "write only ASCII, with 'ohm' for the ohm sign", for_both, "", false,
+        {"--ascii", "", "write only ASCII, with 'ohm' for the ohm sign", for_both, false,
          Completes::nothing, [](Settings& s) { s.ascii = true; }, nullptr},
         {"--series", "E3..E192", "build from preferred values: nearest, and the best together",
-         for_design, "", false, Completes::series, nullptr, &T::series},
+         for_design, false, Completes::series, nullptr, &T::series},
         {"--pairs", "", "let a resistor be two preferred values in series or parallel", for_design,
-         "--series", false, Completes::nothing, [](Settings& s) { s.pairs = true; }, nullptr},
+         false, Completes::nothing, [](Settings& s) { s.pairs = true; }, nullptr},
         {"--tolerance", "PERCENT",
          "the builds' loss and return losses over the resistors' tolerance,\n"
          "at least 0 and below 100",
-         for_design, "--series", false, Completes::nothing, nullptr, &T::tolerance},
+         for_design, false, Completes::nothing, nullptr, &T::tolerance},
         {"--power", "P",
          "the power in each resistor, P available from the source in watts\n"
          "or dBm (1W, 250mW, 30dBm), fed from either side",
-         for_both, "", false, Completes::nothing, nullptr, &T::power},
+         for_both, false, Completes::nothing, nullptr, &T::power},
         {"--rating", "R",
          "name each resistor that would dissipate more than R watts\n(0.25, 250mW, 1W)", for_both,
-         "--power", false, Completes::nothing, nullptr, &T::rating},
-        {"--spice", "", "write a SPICE subcircuit in place of the table", for_design, "", true,
+         false, Completes::nothing, nullptr, &T::rating},
+        {"--spice", "", "write a SPICE subcircuit in place of the table", for_design, true,
          Completes::nothing, [](Settings& s) { s.format = Format::spice; }, nullptr},
-        {"--name", "NAME", "the subcircuit's name", for_design, "--spice", false,
-         Completes::nothing, nullptr, &T::name},
-        {"--nearest", "", "export the nearest build rather than the best", for_design, "--series",
-         false, Completes::nothing, [](Settings& s) { s.nearest = true; }, nullptr},
+        {"--name", "NAME", "the subcircuit's name", for_design, false, Completes::nothing, nullptr,
+         &T::name},
+        {"--nearest", "", "export the nearest build rather than the best", for_design, false,
+         Completes::nothing, [](Settings& s) { s.nearest = true; }, nullptr},
         {"--touchstone", "FILE",
-         "write the S-parameters to a Touchstone 2.0 file (- for\nstandard output)", for_design, "",
+         "write the S-parameters to a Touchstone 2.0 file (- for\nstandard output)", for_design,
          false, Completes::files, nullptr, &T::touchstone},
         {"--freq", "START:STOP:POINTS",
-         "the Touchstone file's frequencies (1MHz:1GHz:11, on a log\nscale)", for_design,
-         "--touchstone", false, Completes::nothing, nullptr, &T::freq},
+         "the Touchstone file's frequencies (1MHz:1GHz:11, on a log\nscale)", for_design, false,
+         Completes::nothing, nullptr, &T::freq},
     };
     return table;
 }
@@ -62,8 +62,8 @@ void add_options(CLI::App& app, Commands command, Settings& s, OptionTexts& t) {
                 std::string(o.name), [set = o.set, &s] { set(s); }, help);
         else
             added = app.add_option(std::string(o.name), t.*o.text, help);
-        if (!o.needs.empty())
-            added->needs(app.get_option(std::string(o.needs)));
+        if (std::string_view needed = needed_option(o.name); !needed.empty())
+            added->needs(app.get_option(std::string(needed)));
         if (o.format) {
             for (CLI::Option* other : formats)
                 added->excludes(other);

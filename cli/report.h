@@ -18,8 +18,4 @@ std::string text_report(const Result& r, bool ascii);
 std::string csv_header(const Result& first, bool builds);
 std::string csv_row(const Result& r, bool builds);
 
-// A value as engineers read it, to four significant figures with an SI
-// prefix: "141.9 Ω", "4.700 kΩ", "520.0 mW".
-std::string engineering(double value, std::string_view unit, bool ascii);
-
 } // namespace padcalc

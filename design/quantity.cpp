@@ -139,6 +139,10 @@ std::optional<std::array<std::string_view, 3>> three_parts(std::string_view text
 
 } // namespace
 
+std::string entry_refusal(std::string_view name, std::string_view text, std::string_view reason) {
+    return std::string(name) + " '" + std::string(text) + "': " + std::string(reason);
+}
+
 Parsed<double> parse_ohms(std::string_view text) {
     std::string_view rest = text;
     if (std::optional<Decimal> code = take_resistor_code(rest)) {

@@ -4,8 +4,10 @@
 
 #include "preferred.h"
 
+#include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace padcalc {
@@ -25,5 +27,31 @@ struct Settings {
     std::string touchstone;          // the file to write S-parameters to, if any
     std::vector<double> frequencies; // the Touchstone file's, in Hz
 };
+
+// The options' values as the user typed them, before they are read.
+struct OptionTexts {
+    std::string series, tolerance, power, rating, name, touchstone, freq;
+};
+
+// An option refused: its name on the command line, and what the user is told.
+struct OptionFault {
+    std::string_view option; // "--power"
+    std::string message;     // "--power '1 W': not a power: ..."
+};
+
+// Reads the typed values into `s`: the series, the tolerance, the power and
+// its rating and the subcircuit's name, and the frequencies when a
+// Touchstone file is asked for; an empty text leaves its setting as it is.
+// Gives the first value refused, if any.
+std::optional<OptionFault> read_options(const OptionTexts& t, Settings& s);
+
+// The option without which `option` does nothing ("--series" for
+// "--pairs"), both by the command line's names; empty when it needs none.
+std::string_view needed_option(std::string_view option);
+
+// The first option given without the one it needs, if any, with its
+// message: "--rating requires --power". `given` says whether an option,
+// named as on the command line, was given.
+std::optional<OptionFault> unmet_need(const std::function<bool(std::string_view)>& given);
 
 } // namespace padcalc
