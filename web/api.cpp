@@ -10,27 +10,26 @@
 //   {"op":"export", "format":"json|spice|touchstone", "of":"design|check",
 //    "name":"PAD", "freq":"1MHz:1GHz:11", and the entries of a design or check}
 //
-// Every entry is text as the user typed it, read as the command line reads
-// its arguments. The reply is {"ok":true, ...}, or {"ok":false, "field":
-// "z1", "error":"cannot read Z1 'x'"} naming the entry at fault; a design
-// that cannot be built also carries its least loss.
+// Every entry is text as the user typed it, and each option given is an
+// option given on the command line: a text left empty, or a flag that is
+// false, is not given. Entries and options are read, and refused, as the
+// command line reads them, in its words. The reply is {"ok":true, ...}, or
+// {"ok":false, "field":"z1", "error":"Z1 'x': not a resistance ..."} naming
+// the entry at fault; a design that cannot be built also carries its least
+// loss.
 
-#include "cli/drawing.h"
-#include "cli/evaluate.h"
-#include "cli/quantity.h"
-#include "cli/report.h"
 #include "design/circuit.h"
 #include "design/export_text.h"
+#include "design/figures.h"
 #include "design/network.h"
+#include "design/quantity.h"
+#include "design/report.h"
 #include "design/spice.h"
-#include "design/touchstone.h"
 
 #include <nlohmann/json.hpp>
 
 #include <cctype>
-#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <optional>
 #include <string>
 #include <vector>
@@ -41,53 +40,45 @@ namespace {
 using Json = nlohmann::ordered_json;
 
 // A request that cannot be answered, and the entry it concerns.
-struct Refusal {
+struct Fault {
     std::string field;
     std::string error;
     std::optional<double> min_loss;
 };
 
-using Reader = std::optional<double> (*)(std::string_view);
-
 constexpr const char* ohm = "\u03a9";
 constexpr const char* default_frequencies = "1MHz:1GHz:11";
 
-// A figure in a fixed number of decimals, as the text report writes it.
-std::string fixed(double value, int decimals) {
-    if (std::isnan(value))
-        return "nan";
-    if (std::isinf(value))
-        return value < 0 ? "-inf" : "inf";
-    char text[64];
-    std::snprintf(text, sizeof text, "%.*f", decimals, value);
-    return text;
-}
-
 std::string ohms(double value) { return engineering(value, ohm, false); }
+
+std::string decibels(double value, int decimals) { return fixed_point(value, decimals) + " dB"; }
 
 bool positive_finite(double value) { return value > 0 && std::isfinite(value); }
 
-std::string resistor_key(std::string_view name) {
+// The page's name for an entry or a resistor: z1, z2, loss, r1...
+std::string key_of(std::string_view name) {
+    if (name == "Z")
+        return "z1";
     std::string key;
     for (char c : name)
         key += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return key;
 }
 
-// A request being read. The first entry at fault is kept as the refusal;
-// what is read after it is not used. (The module is built without C++
-// exceptions: in WebAssembly they would slow every call.)
+// A request being read. The first entry at fault is kept as the fault;
+// what is read after it is not used. (Nothing throws: padcalc_call answers
+// every request with a reply.)
 class Request {
   public:
     explicit Request(const Json& json) : json_(json) {}
 
-    bool refused() const { return refusal_.has_value(); }
-    const Refusal& refusal() const { return *refusal_; }
+    bool refused() const { return fault_.has_value(); }
+    const Fault& fault() const { return *fault_; }
 
     void refuse(std::string field, std::string error,
                 std::optional<double> min_loss = std::nullopt) {
-        if (!refusal_)
-            refusal_ = Refusal{std::move(field), std::move(error), min_loss};
+        if (!fault_)
+            fault_ = Fault{std::move(field), std::move(error), min_loss};
     }
 
     // The entry as typed; a number sent as a number is taken as its text.
@@ -105,37 +96,27 @@ class Request {
         return it != json_.end() && it->is_boolean() && it->get<bool>();
     }
 
-    double entry(Reader read, const std::string& text, const std::string& key,
-                 const std::string& name) {
-        std::optional<double> value = read(text);
-        if (!value)
-            refuse(key, "cannot read " + name + " '" + text + "'");
-        return value.value_or(0);
-    }
-
-    double entry(Reader read, const char* key, const std::string& name) {
-        return entry(read, text(key), key, name);
-    }
-
-    // An option left empty is not asked for; one given must be a finite
-    // number, not negative, and above zero where zero means nothing.
-    std::optional<double> option(Reader read, const char* key, bool positive) {
-        std::string typed = text(key);
-        if (typed.empty())
-            return std::nullopt;
-        std::optional<double> value = read(typed);
-        if (!value || !std::isfinite(*value) || *value < 0 || (positive && *value == 0)) {
-            refuse(key, "cannot read " + std::string(key) + " '" + typed + "'");
+    // An entry read as the command line reads its argument of that name.
+    template <typename T>
+    std::optional<T> entry(Parsed<T> (*parse)(std::string_view), const std::string& key,
+                           std::string_view name, const std::string& typed) {
+        Parsed<T> parsed = read_entry(parse, name, typed);
+        if (!parsed) {
+            refuse(key, parsed.reason());
             return std::nullopt;
         }
-        return value;
+        return *parsed;
     }
 
-    const NetworkInfo* network() {
+    double ohms_entry(const std::string& key, std::string_view name, const std::string& typed) {
+        return entry(parse_ohms, key, name, typed).value_or(0);
+    }
+
+    Network network() {
         std::string id = text("network");
-        const NetworkInfo* n = find_network(id);
+        Network n = find_network(id);
         if (!n)
-            refuse("network", "unknown network '" + id + "'");
+            refuse("network", "'" + id + "': unknown network");
         return n;
     }
 
@@ -149,65 +130,101 @@ class Request {
     }
 
     const Json& json_;
-    std::optional<Refusal> refusal_;
+    std::optional<Fault> fault_;
 };
 
-Settings read_settings(Request& q, bool builds) {
-    Settings s;
-    if (builds) {
-        std::string series = q.text("series");
-        if (!series.empty()) {
-            s.series = find_series(series);
-            if (!s.series)
-                q.refuse("series",
-                         "unknown series '" + series + "': E3, E6, E12, E24, E48, E96 or E192");
-            s.pairs = q.flag("pairs");
-            s.nearest = q.flag("nearest");
-            s.tolerance = q.option(parse_percent, "tolerance", false);
-        } else if (!q.text("tolerance").empty()) {
-            q.refuse("tolerance", "a tolerance needs a series of preferred values");
-        }
+// The options a request gives, as the command line's: `format` is the
+// export asked for, if any (json, spice or touchstone). A check takes only
+// the power and its rating.
+struct Asked {
+    OptionTexts texts;
+    bool pairs = false;
+    bool nearest = false;
+    std::string format;
+};
+
+Asked options_asked(const Request& q, bool check, const std::string& format) {
+    Asked a;
+    a.format = format;
+    if (!check) {
+        a.texts.series = q.text("series");
+        a.texts.tolerance = q.text("tolerance");
+        a.texts.name = q.text("name");
+        a.texts.touchstone = format == "touchstone" ? "-" : "";
+        a.texts.freq = q.text("freq");
+        a.pairs = q.flag("pairs");
+        a.nearest = q.flag("nearest");
     }
-    s.power = q.option(parse_watts, "power", true);
-    s.rating = q.option(parse_watts, "rating", true);
-    if (s.rating && !s.power)
-        q.refuse("rating", "a rating needs the power available from the source");
+    a.texts.power = q.text("power");
+    a.texts.rating = q.text("rating");
+    return a;
+}
+
+// An option's fault is shown beside its own field: --power's beside "power".
+void refuse_option(Request& q, const OptionFault& fault) {
+    q.refuse(std::string(fault.option.substr(2)), fault.message);
+}
+
+void check_needs(Request& q, const Asked& a) {
+    const OptionTexts& t = a.texts;
+    auto given = [&a, &t](std::string_view option) {
+        return (option == "--series" && !t.series.empty()) || (option == "--pairs" && a.pairs) ||
+               (option == "--nearest" && a.nearest) ||
+               (option == "--tolerance" && !t.tolerance.empty()) ||
+               (option == "--power" && !t.power.empty()) ||
+               (option == "--rating" && !t.rating.empty()) ||
+               (option == "--spice" && a.format == "spice") ||
+               (option == "--name" && !t.name.empty()) ||
+               (option == "--touchstone" && a.format == "touchstone") ||
+               (option == "--freq" && !t.freq.empty());
+    };
+    if (std::optional<OptionFault> fault = unmet_need(given))
+        refuse_option(q, *fault);
+}
+
+Settings read_settings(Request& q, Asked a) {
+    if (a.texts.freq.empty())
+        a.texts.freq = default_frequencies;
+    Settings s;
+    if (std::optional<OptionFault> fault = read_options(a.texts, s))
+        refuse_option(q, *fault);
+    s.pairs = a.pairs;
+    s.nearest = a.nearest;
     return s;
 }
 
 // The entries a design takes, in the order the page shows them.
-Json entries_of(const NetworkInfo& n) {
-    auto entry = [](const char* key, const char* name, const char* unit, const char* about) {
-        return Json{{"key", key}, {"name", name}, {"unit", unit}, {"about", about}};
+Json entries_of(Network n) {
+    auto about = [](std::string_view name) {
+        return name == "Z"    ? "the impedance on both sides"
+               : name == "Z1" ? "the inward impedance, of the source"
+               : name == "Z2" ? "the outward impedance, of the load"
+                              : "the loss";
     };
     Json entries = Json::array();
-    if (n.equal_impedances) {
-        entries.push_back(entry("z1", "Z", ohm, "the impedance on both sides"));
-    } else {
-        entries.push_back(entry("z1", "Z1", ohm, "the inward impedance, of the source"));
-        entries.push_back(entry("z2", "Z2", ohm, "the outward impedance, of the load"));
-    }
-    if (!n.min_loss)
-        entries.push_back(entry("loss", "loss", "dB", "the loss"));
+    for (std::string_view name : design_entries(n))
+        entries.push_back({{"key", key_of(name)},
+                           {"name", name},
+                           {"unit", name == "LOSS" ? "dB" : ohm},
+                           {"about", about(name)}});
     return entries;
 }
 
 Json networks_reply() {
     Json networks = Json::array();
-    for (Network network : all_networks) {
-        const NetworkInfo& n = info(network);
+    for (const NetworkInfo& n : padcalc::networks()) {
         Json resistors = Json::array();
         for (const ResistorRole& r : n.resistors)
-            resistors.push_back(
-                {{"key", resistor_key(r.name)}, {"name", r.name}, {"role", r.role}});
+            resistors.push_back({{"key", key_of(r.name)}, {"name", r.name}, {"role", r.role}});
         networks.push_back({{"id", n.id},
                             {"title", n.title},
                             {"balanced", n.balanced},
                             {"min_loss", n.min_loss},
                             {"equal_impedances", n.equal_impedances},
-                            {"entries", entries_of(n)},
+                            {"outward_matched", n.outward_matched},
+                            {"entries", entries_of(&n)},
                             {"resistors", resistors},
-                            {"drawing", drawing(network, true)}});
+                            {"drawing", n.drawing}});
     }
     Json series = Json::array();
     for (Series s : all_series)
@@ -222,7 +239,7 @@ Json networks_reply() {
 std::string field_of_design(const Design& d) {
     if (!positive_finite(d.zone))
         return "z1";
-    if (!positive_finite(d.ztwo) || info(d.network).min_loss)
+    if (!positive_finite(d.ztwo) || d.network->min_loss)
         return "z2";
     return "loss";
 }
@@ -232,39 +249,45 @@ std::string field_of_check(const Design& d) {
         return "z1";
     if (!positive_finite(d.ztwo))
         return "z2";
-    const NetworkInfo& n = info(d.network);
     for (std::size_t i = 0; i < d.resistors.size(); ++i)
         if (!positive_finite(d.resistors[i]))
-            return resistor_key(n.resistors[i].name);
+            return key_of(d.network->resistors[i].name);
     return "";
 }
 
+// The entries of a design, in the command line's order: the impedances,
+// then the loss, which the page takes one at a time.
 Design read_design(Request& q) {
-    const NetworkInfo* n = q.network();
+    Network n = q.network();
     if (!n)
         return {};
-    double zone = q.entry(parse_ohms, "z1", n->equal_impedances ? "Z" : "Z1");
-    double ztwo = n->equal_impedances ? zone : q.entry(parse_ohms, "z2", "Z2");
-    double loss = n->min_loss ? 0 : q.entry(parse_decibels, "loss", "loss");
-    return design(n->network, zone, ztwo, loss);
+    std::vector<std::string_view> names = design_entries(n);
+    double zone = q.ohms_entry("z1", names[0], q.text("z1"));
+    double ztwo = n->equal_impedances ? zone : q.ohms_entry("z2", names[1], q.text("z2"));
+    double loss = 0;
+    if (!n->min_loss) {
+        std::string typed = q.text("loss");
+        std::optional<Losses> losses = q.entry(parse_losses, "loss", names.back(), typed);
+        if (losses && typed.find(':') != std::string::npos)
+            q.refuse("loss",
+                     entry_refusal(names.back(), typed, "the page takes one loss, not a sweep"));
+        loss = losses ? losses->at(0) : 0;
+    }
+    return design(n, zone, ztwo, loss);
 }
 
 Design read_check(Request& q) {
-    const NetworkInfo* n = q.network();
+    Network n = q.network();
     if (!n)
         return {};
-    Design d;
-    d.network = n->network;
-    d.zone = q.entry(parse_ohms, "z1", "Z1");
-    d.ztwo = q.entry(parse_ohms, "z2", "Z2");
+    double zone = q.ohms_entry("z1", "Z1", q.text("z1"));
+    double ztwo = q.ohms_entry("z2", "Z2", q.text("z2"));
+    std::vector<double> resistors;
     for (std::size_t i = 0; i < n->resistors.size(); ++i) {
-        std::string name(n->resistors[i].name);
-        d.resistors.push_back(
-            q.entry(parse_ohms, q.text("resistors", i), resistor_key(name), name));
+        std::string_view name = n->resistors[i].name;
+        resistors.push_back(q.ohms_entry(key_of(name), name, q.text("resistors", i)));
     }
-    d.min_loss = least_loss(d.zone, d.ztwo);
-    d.buildable = why_not_a_network(d).empty();
-    return d;
+    return checked_design(n, zone, ztwo, std::move(resistors));
 }
 
 // The worked-out design or check, and any problems that are not the design's
@@ -275,11 +298,15 @@ struct Worked {
     Json problems = Json::array();
 };
 
-// Empty when the request is refused.
-std::optional<Worked> work_out(Request& q, bool check) {
+// Empty when the request is refused. Read in the command line's order:
+// an option given without the one it needs, the entries, then the options'
+// values.
+std::optional<Worked> work_out(Request& q, bool check, const std::string& format = "") {
+    Asked asked = options_asked(q, check, format);
+    check_needs(q, asked);
     Design d = check ? read_check(q) : read_design(q);
     Worked w;
-    w.settings = read_settings(q, !check);
+    w.settings = read_settings(q, asked);
     if (!q.refused() && !d.buildable) {
         if (check)
             q.refuse(field_of_check(d), "cannot be built: " + why_not_a_network(d), d.min_loss);
@@ -289,13 +316,10 @@ std::optional<Worked> work_out(Request& q, bool check) {
     if (q.refused())
         return std::nullopt;
     std::optional<Analysis> analysis;
-    if (check) {
+    if (check)
         analysis = analyse(d.network, d.resistors, d.zone, d.ztwo);
-        d.loss = analysis->loss;
-    }
     std::vector<std::string> problems;
-    w.result = evaluate(d, w.settings, problems);
-    w.result.analysis = analysis;
+    w.result = evaluate(d, w.settings, problems, analysis);
     // A build that cannot be made concerns the series; the rest are ratings.
     for (const std::string& problem : problems)
         w.problems.push_back(
@@ -309,26 +333,27 @@ Json figures_view(const Analysis& a) {
     auto row = [](const char* label, std::string value) {
         return Json{{"label", label}, {"value", std::move(value)}};
     };
-    return Json::array({row("Loss", fixed(a.loss, 4) + " dB"), row("Input impedance", ohms(a.z_in)),
-                        row("Input return loss", fixed(a.return_loss_in, 2) + " dB"),
-                        row("Input VSWR", fixed(a.vswr_in, 4)),
+    return Json::array({row("Loss", decibels(a.loss, 4)), row("Input impedance", ohms(a.z_in)),
+                        row("Input return loss", decibels(a.return_loss_in, 2)),
+                        row("Input VSWR", fixed_point(a.vswr_in, 4)),
                         row("Output impedance", ohms(a.z_out)),
-                        row("Output return loss", fixed(a.return_loss_out, 2) + " dB"),
-                        row("Output VSWR", fixed(a.vswr_out, 4))});
+                        row("Output return loss", decibels(a.return_loss_out, 2)),
+                        row("Output VSWR", fixed_point(a.vswr_out, 4))});
 }
 
 Json power_view(const Power& p) {
+    auto watts = [](double value) { return engineering(value, "W", false); };
     Json rows = Json::array();
     for (std::size_t i = 0; i < p.parts.size(); ++i)
         rows.push_back({{"name", p.parts[i]},
-                        {"inward", engineering(p.inward.parts[i], "W", false)},
-                        {"outward", engineering(p.outward.parts[i], "W", false)},
+                        {"inward", watts(p.inward.parts[i])},
+                        {"outward", watts(p.outward.parts[i])},
                         {"over", p.over_rating(i)}});
     rows.push_back({{"name", "load"},
-                    {"inward", engineering(p.inward.load, "W", false)},
-                    {"outward", engineering(p.outward.load, "W", false)},
+                    {"inward", watts(p.inward.load)},
+                    {"outward", watts(p.outward.load)},
                     {"over", false}});
-    return {{"available", engineering(p.available, "W", false)}, {"rows", rows}};
+    return {{"available", watts(p.available)}, {"rows", rows}};
 }
 
 Json build_view(const NetworkInfo& n, const char* which, const BuildResult& b) {
@@ -345,15 +370,15 @@ Json build_view(const NetworkInfo& n, const char* which, const BuildResult& b) {
                              {"parts", parts}});
     }
     Json view = {{"which", which},
-                 {"merit", fixed(b.build.merit, 3)},
+                 {"merit", fixed_point(b.build.merit, 3)},
                  {"resistors", resistors},
                  {"figures", figures_view(b.build.analysis)}};
     if (const auto& t = b.tolerance)
         view["tolerance"] = {
             {"percent", exact_number(t->percent)},
-            {"loss", fixed(t->loss_low, 4) + " to " + fixed(t->loss_high, 4) + " dB"},
-            {"return_loss_in", fixed(t->worst_return_loss_in, 2) + " dB"},
-            {"return_loss_out", fixed(t->worst_return_loss_out, 2) + " dB"}};
+            {"loss", fixed_point(t->loss_low, 4) + " to " + decibels(t->loss_high, 4)},
+            {"return_loss_in", decibels(t->worst_return_loss_in, 2)},
+            {"return_loss_out", decibels(t->worst_return_loss_out, 2)}};
     if (b.power)
         view["power"] = power_view(*b.power);
     return view;
@@ -361,16 +386,16 @@ Json build_view(const NetworkInfo& n, const char* which, const BuildResult& b) {
 
 Json result_view(const Result& r) {
     const Design& d = r.design;
-    const NetworkInfo& n = info(d.network);
+    const NetworkInfo& n = *d.network;
     Json resistors = Json::array();
     for (std::size_t i = 0; i < n.resistors.size(); ++i)
         resistors.push_back({{"name", n.resistors[i].name},
                              {"role", n.resistors[i].role},
                              {"value", ohms(d.resistors[i])}});
     Json view = {
-        {"title", n.title}, {"least_loss", fixed(d.min_loss, 3) + " dB"}, {"resistors", resistors}};
+        {"title", n.title}, {"least_loss", decibels(d.min_loss, 3)}, {"resistors", resistors}};
     if (n.min_loss && !r.analysis)
-        view["pad_loss"] = fixed(d.loss, 3) + " dB";
+        view["pad_loss"] = decibels(d.loss, 3);
     if (r.analysis)
         view["figures"] = figures_view(*r.analysis);
     if (r.power)
@@ -393,31 +418,8 @@ Json result_reply(Request& q, bool check) {
             {"problems", w->problems}};
 }
 
-// The Touchstone file's frequencies, START:STOP:POINTS, read as the command
-// line reads --freq.
-std::vector<double> read_frequencies(Request& q) {
-    std::string text = q.text("freq");
-    if (text.empty())
-        text = default_frequencies;
-    std::size_t first = text.find(':');
-    std::size_t second = first == std::string::npos ? first : text.find(':', first + 1);
-    if (second != std::string::npos) {
-        std::string_view view = text;
-        std::optional<double> start = parse_hertz(view.substr(0, first));
-        std::optional<double> stop = parse_hertz(view.substr(first + 1, second - first - 1));
-        std::string_view count = view.substr(second + 1);
-        int points = 0;
-        auto read = std::from_chars(count.data(), count.data() + count.size(), points);
-        if (start && stop && read.ec == std::errc{} && read.ptr == count.data() + count.size() &&
-            *start > 0 && *stop >= *start && std::isfinite(*stop) && points >= 1 &&
-            points <= 100000)
-            return log_frequencies(*start, *stop, points);
-    }
-    q.refuse("freq",
-             "cannot read frequencies '" + text + "': START:STOP:POINTS, such as 1MHz:1GHz:11");
-    return {};
-}
-
+// The file the command line would write with --json, --spice or
+// --touchstone, named for the design as its subcircuit is named.
 Json export_reply(Request& q) {
     std::string format = q.text("format");
     bool check = q.text("of") == "check";
@@ -425,22 +427,15 @@ Json export_reply(Request& q) {
         q.refuse("format", "no " + format + " export of a " + (check ? "check" : "design"));
         return {};
     }
-    std::optional<Worked> w = work_out(q, check);
+    std::optional<Worked> w = work_out(q, check, format);
     if (!w)
         return {};
     const Design& d = w->result.design;
-    Settings& s = w->settings;
-    s.spice_name = q.text("name");
-    if (!s.spice_name.empty() && !valid_spice_name(s.spice_name)) {
-        q.refuse("name", "'" + s.spice_name +
-                             "' is not a SPICE name: a letter, then letters, digits and "
-                             "underscores");
-        return {};
-    }
-    std::string base = check ? "padcalc-check-" + std::string(info(d.network).id)
-                       : s.spice_name.empty()
-                           ? default_spice_name(d.network, d.zone, d.ztwo, d.loss)
-                           : s.spice_name;
+    const Settings& s = w->settings;
+    std::string base = check ? "padcalc-check-" + std::string(d.network->id)
+                       : !s.spice_name.empty()
+                           ? s.spice_name
+                           : default_spice_name(d.network, d.zone, d.ztwo, d.loss);
     std::string text;
     std::string extension;
     if (format == "json") {
@@ -450,24 +445,21 @@ Json export_reply(Request& q) {
         text = spice_report(w->result, s, 0);
         extension = ".cir";
     } else {
-        std::vector<double> frequencies = read_frequencies(q);
-        if (q.refused())
-            return {};
-        Analysis a = analyse(d.network, exported_resistors(w->result, s), d.zone, d.ztwo);
-        std::vector<std::string> header = {"padcalc: " + std::string(info(d.network).title) +
-                                           " pad, " + exported_values(w->result, s)};
-        text = touchstone(a, d.zone, d.ztwo, frequencies, header);
+        text = touchstone_report(w->result, s);
         extension = ".s2p";
     }
     return {
         {"ok", true}, {"filename", base + extension}, {"text", text}, {"problems", w->problems}};
 }
 
-Json refusal_reply(const Refusal& r) {
-    Json out = {{"ok", false}, {"field", r.field}, {"error", r.error}};
-    if (r.min_loss) {
-        out["min_loss_db"] = *r.min_loss;
-        out["least_loss"] = fixed(*r.min_loss, 3) + " dB";
+Json fault_reply(const Fault& f) {
+    Json out = {{"ok", false}, {"field", f.field}, {"error", f.error}};
+    // A design that cannot be built: its least loss, null for impedances
+    // that are not positive numbers.
+    if (f.min_loss) {
+        out["min_loss_db"] = *f.min_loss;
+        if (std::isfinite(*f.min_loss))
+            out["least_loss"] = decibels(*f.min_loss, 3);
     }
     return out;
 }
@@ -475,7 +467,7 @@ Json refusal_reply(const Refusal& r) {
 Json answer(const char* request_text) {
     Json json = Json::parse(request_text ? request_text : "", nullptr, false);
     if (json.is_discarded() || !json.is_object())
-        return refusal_reply({"", "the request is not a JSON object", std::nullopt});
+        return fault_reply({"", "the request is not a JSON object", std::nullopt});
     Request q(json);
     std::string op = q.text("op");
     Json reply;
@@ -486,8 +478,8 @@ Json answer(const char* request_text) {
     else if (op == "export")
         reply = export_reply(q);
     else
-        q.refuse("op", "unknown op '" + op + "'");
-    return q.refused() ? refusal_reply(q.refusal()) : reply;
+        q.refuse("op", "'" + op + "': unknown op");
+    return q.refused() ? fault_reply(q.fault()) : reply;
 }
 
 } // namespace

@@ -64,17 +64,22 @@
     return kept === undefined ? '' : kept;
   }
 
+  // The request for what the page shows. Each option sent is an option
+  // given on the command line, so only those that apply are sent: the
+  // series' own options with a series, as the address keeps them.
   function request() {
     const n = network();
     const q = { op: state.mode, network: n.id, power: state.power, rating: state.rating };
     if (state.mode === 'design') {
       for (const entry of n.entries) q[entry.key] = entryValue(entry);
-      Object.assign(q, {
-        series: state.series,
-        pairs: state.pairs,
-        nearest: state.nearest,
-        tolerance: state.tolerance,
-      });
+      if (state.series) {
+        Object.assign(q, {
+          series: state.series,
+          pairs: state.pairs,
+          nearest: state.nearest,
+          tolerance: state.tolerance,
+        });
+      }
     } else {
       q.z1 = state.values.z1 || '';
       q.z2 = state.values.z2 || '';
@@ -290,6 +295,7 @@
     body.push(el('p', { class: 'least' }, 'Least loss for these impedances: ', el('strong', { id: 'least-loss' }, view.least_loss)));
     if (view.pad_loss) body.push(el('p', null, 'Loss of the pad: ', el('strong', { id: 'pad-loss' }, view.pad_loss)));
     body.push(drawing(n.drawing, n.title, n.resistors, resistorValues(view)));
+    if (!check && !n.outward_matched) body.push(el('p', { class: 'note' }, 'Matched at the inward port only.'));
     body.push(el('h3', null, check ? 'Given resistors' : view.builds ? 'Ideal values' : 'Resistors'));
     body.push(tableOf(['Resistor', 'Role', 'Value'],
       view.resistors.map((r) => ({ cells: [r.name, r.role, r.value], classes: [null, 'role'] })), [false, false, true]));
@@ -485,7 +491,10 @@
 
   function download(format) {
     clearMessages('all', $('downloads'));
-    const q = Object.assign(request(), { op: 'export', of: state.mode, format, name: state.name, freq: state.freq });
+    // The subcircuit's name goes with the SPICE file, the frequencies with the Touchstone file.
+    const q = Object.assign(request(), { op: 'export', of: state.mode, format });
+    if (format === 'spice') q.name = state.name;
+    if (format === 'touchstone') q.freq = state.freq;
     const reply = ask(q);
     if (!reply.ok) {
       const here = $('downloads').querySelector('#message-' + reply.field);

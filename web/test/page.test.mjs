@@ -52,6 +52,9 @@ describe('networks', () => {
       assert.deepEqual([...named].sort(), rows.map(([name]) => name).sort(), id);
       for (const [name, value] of drawn) assert.equal(value, rows.find((r) => r[0] === name)[2], id);
       assert.ok(await page.$$eval('#drawing path.wire', (p) => p[0].getAttribute('d').length > 50), id);
+      // The L-pad and U-pad match the inward side only, and say so.
+      const inwardOnly = await page.$eval('#result-body', (b) => b.textContent.includes('Matched at the inward port only.'));
+      assert.equal(inwardOnly, ['l-pad', 'u-pad'].includes(id), id);
     }
     assert.deepEqual(problems, []);
     await page.close();
@@ -72,12 +75,17 @@ describe('networks', () => {
 describe('faults', () => {
   test('a value that cannot be read is shown beside its field and nothing else changes', async () => {
     const { page, problems } = await openPage(browser, '#tee/50/75/10');
-    // The keystroke that makes a value unreadable: what was shown before it stays.
+    // The keystroke that makes a value unreadable: what was shown before it
+    // stays. The messages are the command line's, naming its argument.
+    const notOhms = 'not a resistance in ohms: such as 50, 4k7, 2R2, 2.2M or 50ohm';
+    const notLoss = 'not a loss in dB (10, 10dB) or a sweep FROM:TO:STEP (1:20:0.5)';
     for (const [key, typed, last, message] of [
-      ['z1', '4x', '7', "cannot read Z1 '4x7'"],
-      ['z2', '75 ', 'Ω', "cannot read Z2 '75 Ω'"],
-      ['loss', '10 dB', 'm', "cannot read loss '10 dBm'"],
-      ['loss', '9', 'Backspace', "cannot read loss ''"],
+      ['z1', '4x', '7', `Z1 '4x7': ${notOhms}`],
+      ['z2', '75 ', 'Ω', `Z2 '75 Ω': ${notOhms}`],
+      ['loss', '10 dB', 'm', `LOSS '10 dBm': ${notLoss}`],
+      ['loss', '9', 'Backspace', `LOSS '': ${notLoss}`],
+      // A sweep is read as the command line reads it, but the page designs one loss.
+      ['loss', '1:20:', '1', "LOSS '1:20:1': the page takes one loss, not a sweep"],
     ]) {
       const before = await page.$eval('#f-' + key, (i) => i.value);
       await fill(page, '#f-' + key, typed);
@@ -119,9 +127,26 @@ describe('faults', () => {
     await page.close();
   });
 
+  test('the options of a series are dropped with the series, as the address drops them', async () => {
+    const { page, problems } = await openPage(browser, '#tee/50/75/10?series=E24&pairs&tolerance=1');
+    await fill(page, '#tolerance', '100');
+    assert.deepEqual(await messages(page), [['message-tolerance',
+      "--tolerance '100': must be from 0 % to below 100 %"]]);
+    // With no series, the tolerance and pairs are not asked for: no message,
+    // and the ideal values alone.
+    await page.select('#series', '');
+    assert.deepEqual(await messages(page), []);
+    assert.equal(await page.evaluate(() => location.hash), '#tee/50/75/10');
+    assert.equal(await page.$('#result-body .parts'), null);
+    assert.ok(!(await text(page, '#result-body')).includes('Builds from'));
+    assert.deepEqual(problems, []);
+    await page.close();
+  });
+
   test('an address with a value that cannot be read opens with its message', async () => {
     const { page, problems } = await openPage(browser, '#tee/50/7x5/10');
-    assert.deepEqual(await messages(page), [['message-z2', "cannot read Z2 '7x5'"]]);
+    assert.deepEqual(await messages(page), [['message-z2',
+      "Z2 '7x5': not a resistance in ohms: such as 50, 4k7, 2R2, 2.2M or 50ohm"]]);
     assert.equal(await page.$eval('#f-z2', (i) => i.value), '7x5');
     assert.deepEqual(problems, []);
     await page.close();
@@ -132,16 +157,18 @@ describe('faults', () => {
     assert.equal(await text(page, '#result-title'), 'Unbalanced Pi, checked');
     assert.ok((await text(page, '#result-body')).includes('9.9998 dB'));
     await fill(page, '#f-r3', '71,15');
-    assert.deepEqual(await messages(page), [['message-r3', "cannot read R3 '71,15'"]]);
+    assert.deepEqual(await messages(page), [['message-r3',
+      "R3 '71,15': not a resistance in ohms: such as 50, 4k7, 2R2, 2.2M or 50ohm"]]);
     await fill(page, '#f-r3', '0');
     assert.deepEqual(await messages(page), [['message-r3',
       'cannot be built: the resistors must be positive, finite numbers\nLeast loss for these impedances: 0.000 dB']]);
     await fill(page, '#f-r3', '71.15');
     await fill(page, '#power', '1 W');
-    assert.deepEqual(await messages(page), [['message-power', "cannot read power '1 W'"]]);
+    assert.deepEqual(await messages(page), [['message-power',
+      "--power '1 W': not a power: write W with an optional prefix (1W, 250mW), or dBm (30dBm)"]]);
     await fill(page, '#power', '');
     await fill(page, '#rating', '1W');
-    assert.deepEqual(await messages(page), [['message-rating', 'a rating needs the power available from the source']]);
+    assert.deepEqual(await messages(page), [['message-rating', '--rating requires --power']]);
     assert.deepEqual(problems, []);
     await page.close();
   });
