@@ -99,7 +99,7 @@ Decimal operator+(const Decimal& a, const Decimal& b) {
     if (order == 0)
         return {};
     return order > 0 ? normal(a.negative, subtract_whole(x, y), exponent)
-                             : normal(b.negative, subtract_whole(y, x), exponent);
+                     : normal(b.negative, subtract_whole(y, x), exponent);
 }
 
 Decimal operator*(const Decimal& number, std::uint32_t times) {
