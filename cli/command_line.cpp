@@ -27,7 +27,9 @@ namespace {
 
 // The networks' names, each command's entries, and what each network takes to check.
 std::string command_lines() {
-    std::string fixed, equal, least, resistors;
+    std::string fixed;
+    std::string equal;
+    std::string least;
     for (const NetworkInfo& n : networks()) {
         std::string& list = n.min_loss ? least : n.equal_impedances ? equal : fixed;
         list += (list.empty() ? "" : ", ") + std::string(n.id);

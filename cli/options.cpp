@@ -121,7 +121,7 @@ std::string words(const std::vector<std::string_view>& list) {
 std::vector<std::string_view> option_names(unsigned commands, bool with_value) {
     std::vector<std::string_view> names;
     if (!with_value)
-        names.push_back("--help");
+        names.emplace_back("--help");
     for (const Option& o : options())
         if ((o.commands & commands) && (!with_value || !o.value.empty()))
             names.push_back(o.name);
@@ -164,7 +164,7 @@ std::string bash_completion() {
             formats.push_back(o.name);
     std::string pipe_networks = words(networks_list);
     std::replace(pipe_networks.begin(), pipe_networks.end(), ' ', '|');
-    auto list = [](std::vector<std::string_view> v) { return "'" + words(v) + "'"; };
+    auto list = [](const std::vector<std::string_view>& v) { return "'" + words(v) + "'"; };
     return R"(# bash completion for padcalc                              -*- shell-script -*-
 #
 # Written by `padcalc --completion` from the program's own tables, and

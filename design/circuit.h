@@ -72,10 +72,10 @@ struct Analysis {
     double s12 = 0;
 };
 
-Analysis analyse(const Chain& chain, double zone, double ztwo);
+Analysis analyse(const Chain& t, double zone, double ztwo);
 // The port impedances, reflection coefficients and transmissions alone,
 // without the logarithms: what a search needs to compare many chains.
-Analysis match(const Chain& chain, double zone, double ztwo);
+Analysis match(const Chain& t, double zone, double ztwo);
 Analysis analyse(const Circuit& c, double zone, double ztwo);
 Analysis analyse(Network network, const std::vector<double>& resistors, double zone, double ztwo);
 

@@ -72,7 +72,7 @@ std::vector<double> pi_bal_formula(double zone, double ztwo, double loss) {
 
 // R1 = Z1 sqrt(1 - Z2/Z1) in series on the inward side, R3 = Z2 / sqrt(1 -
 // Z2/Z1) across the outward side; the loss is the least there is.
-std::vector<double> min_loss_formula(double zone, double ztwo, double) {
+std::vector<double> min_loss_formula(double zone, double ztwo, double /*loss*/) {
     double a = std::sqrt((zone - ztwo) / zone);
     return {zone * a, ztwo / a};
 }
@@ -82,14 +82,14 @@ std::vector<double> min_loss_bal_formula(double zone, double ztwo, double loss) 
 }
 
 // R1 = R2 = Z, the shunt arm Z / (K - 1) and the bridge Z (K - 1).
-std::vector<double> bridged_tee_formula(double zone, double, double loss) {
+std::vector<double> bridged_tee_formula(double zone, double /*ztwo*/, double loss) {
     double k_less_one = std::expm1(nepers(loss));
     return {zone, zone, zone / k_less_one, zone * k_less_one};
 }
 
 // Matched looking in: the series arm Z (1 - 1/K) on the inward side, the
 // shunt arm Z / (K - 1) across the outward port.
-std::vector<double> l_pad_formula(double zone, double, double loss) {
+std::vector<double> l_pad_formula(double zone, double /*ztwo*/, double loss) {
     double x = nepers(loss);
     return {-zone * std::expm1(-x), zone / std::expm1(x)};
 }

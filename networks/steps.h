@@ -46,6 +46,6 @@ MinLossPad min_loss_pad(float zone, float ztwo, bool balanced);
 float checked(float steps, double exact);
 
 // The exact resistors of the network with this command-line name.
-std::vector<double> exact_resistors(std::string_view network, float zone, float ztwo, float loss);
+std::vector<double> exact_resistors(std::string_view id, float zone, float ztwo, float loss);
 
 } // namespace padcalc
