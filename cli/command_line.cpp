@@ -218,7 +218,7 @@ std::optional<int> parse(CLI::App& app, std::string_view command, int argc, char
 void set_up(CLI::App& app, Commands command, Settings& s, OptionTexts& t) {
     app.set_help_flag("--help", "show this help and exit");
     add_options(app, command, s, t);
-    t.freq = "1MHz:1GHz:11";
+    t.freq = default_frequencies;
 }
 
 int run_design(Network n, int argc, char** argv) {

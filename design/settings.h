@@ -28,6 +28,9 @@ struct Settings {
     std::vector<double> frequencies; // the Touchstone file's, in Hz
 };
 
+// The Touchstone file's frequencies when none are given: START:STOP:POINTS.
+inline constexpr std::string_view default_frequencies = "1MHz:1GHz:11";
+
 // The options' values as the user typed them, before they are read.
 struct OptionTexts {
     std::string series, tolerance, power, rating, name, touchstone, freq;

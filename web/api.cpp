@@ -47,7 +47,6 @@ struct Fault {
 };
 
 constexpr const char* ohm = "\u03a9";
-constexpr const char* default_frequencies = "1MHz:1GHz:11";
 
 std::string ohms(double value) { return engineering(value, ohm, false); }
 
