@@ -344,10 +344,28 @@ std::optional<int> parse(CLI::App& app, std::string_view command, int argc, char
     return std::nullopt;
 }
 
+// The nearest network's name to a word that names none, in a message.
+std::string unknown_network(const std::string& word) {
+    std::vector<std::string_view> known;
+    for (const NetworkInfo& entry : networks())
+        known.push_back(entry.id);
+    return unknown("network", word, known);
+}
+
 // A command's CLI11 app, with --help and the options the command takes.
 void set_up(CLI::App& app, Commands command, Settings& s, OptionTexts& t) {
     app.set_help_flag("--help", "show this help and exit");
     add_options(app, command, s, t);
+}
+
+// Sets the command's app up and parses its arguments; on help or a usage
+// error gives the exit status to end with.
+std::optional<int> parse_command(CLI::App& app, Commands command, std::string_view name,
+                                 Settings& s, OptionTexts& t, int argc, char** argv) {
+    set_up(app, command, s, t);
+    if (std::string error = unknown_option(command, argc, argv); !error.empty())
+        return usage_error(name, error);
+    return parse(app, name, argc, argv);
 }
 
 int run_design(Network n, int argc, char** argv) {
@@ -366,10 +384,7 @@ int run_design(Network n, int argc, char** argv) {
         app.add_option("LOSS", loss_text, "the loss in dB, or a sweep FROM:TO:STEP")->required();
     Settings s;
     OptionTexts t;
-    set_up(app, for_design, s, t);
-    if (std::string error = unknown_option(for_design, argc, argv); !error.empty())
-        return usage_error(command, error);
-    if (auto status = parse(app, command, argc, argv))
+    if (auto status = parse_command(app, for_design, command, s, t, argc, argv))
         return *status;
 
     double zone = 0;
@@ -426,19 +441,12 @@ int run_check(int argc, char** argv) {
     app.add_option("R", resistor_texts, "the resistors, in the network's order")->required();
     Settings s;
     OptionTexts t;
-    set_up(app, for_check, s, t);
-    if (std::string error = unknown_option(for_check, argc, argv); !error.empty())
-        return usage_error("check", error);
-    if (auto status = parse(app, "check", argc, argv))
+    if (auto status = parse_command(app, for_check, "check", s, t, argc, argv))
         return *status;
 
     Network n = find_network(network_text);
-    if (!n) {
-        std::vector<std::string_view> known;
-        for (const NetworkInfo& entry : networks())
-            known.push_back(entry.id);
-        return usage_error("check", unknown("network", network_text, known));
-    }
+    if (!n)
+        return usage_error("check", unknown_network(network_text));
     std::string resistor_names;
     for (const ResistorRole& r : n->resistors)
         resistor_names += " " + std::string(r.name);
@@ -505,18 +513,11 @@ int run_cascade(int argc, char** argv) {
     app.add_option("LOSS", loss_text, "the whole cascade's loss, in dB")->required();
     Settings s;
     OptionTexts t;
-    set_up(app, cascade_options, s, t);
-    if (std::string error = unknown_option(cascade_options, argc, argv); !error.empty())
-        return usage_error("cascade", error);
-    if (auto status = parse(app, "cascade", argc, argv))
+    if (auto status = parse_command(app, cascade_options, "cascade", s, t, argc, argv))
         return *status;
     Network n = find_network(network_text);
-    if (!n) {
-        std::vector<std::string_view> known;
-        for (const NetworkInfo& entry : networks())
-            known.push_back(entry.id);
-        return usage_error("cascade", unknown("network", network_text, known));
-    }
+    if (!n)
+        return usage_error("cascade", unknown_network(network_text));
     if (!can_cascade(n))
         return usage_error("cascade", "'" + network_text +
                                           "' cannot be cascaded: its ports are not both matched "
