@@ -206,7 +206,8 @@ TEST(CommandLineDesign, HelpNamesEveryNetworkOptionAndStatus) {
     // The long options named at the start of a line after the given lead.
     auto options_in = [](const std::string& text, const std::string& lead) {
         std::set<std::string> found;
-        for (std::size_t at = text.find(lead); at != std::string::npos; at = text.find(lead, at + 1)) {
+        for (std::size_t at = text.find(lead); at != std::string::npos;
+             at = text.find(lead, at + 1)) {
             std::size_t name = at + lead.size(), end = name;
             while (end < text.size() && std::islower(static_cast<unsigned char>(text[end])))
                 ++end;
