@@ -5,7 +5,6 @@
 #include "design/quantity.h"
 #include "design/spice.h"
 #include "options.h"
-#include "power_options.h"
 #include "run.h"
 #include "run_cascade.h"
 
@@ -181,87 +180,24 @@ bool locale_is_utf8() {
 // Reads a number, or says which argument was refused and why.
 bool read_number(Parsed<double> (*parse)(std::string_view), const std::string& text,
                  std::string_view name, double& value, std::string& error) {
-    Parsed<double> parsed = parse(text);
+    Parsed<double> parsed = read_entry(parse, name, text);
     if (!parsed) {
-        error = std::string(name) + " '" + text + "': " + parsed.reason();
+        error = parsed.reason();
         return false;
     }
     value = *parsed;
     return true;
 }
 
-// The frequencies of the sweep and the Touchstone file, FROM:TO:POINTS.
-bool read_frequencies(const std::string& text, Settings& s, std::string& error) {
-    Parsed<std::vector<double>> hz = parse_frequencies(text);
-    if (!hz) {
-        error = "--freq '" + text + "': " + hz.reason();
-        return false;
-    }
-    s.frequencies = *hz;
-    return true;
-}
-
-// The parts at radio frequencies: a package's values, each overridden by a
-// value given. Each must be from 0 to 1 H or 1 F.
-bool read_part_model(const OptionTexts& t, Settings& s, std::string& error) {
-    PartModel m;
-    if (!t.package.empty()) {
-        const Package* p = find_package(t.package);
-        if (!p) {
-            error = "unknown --package '" + t.package +
-                    "': 0201, 0402 or 0603, the sizes with published values";
-            return false;
-        }
-        m = {p->ls, p->cp, 0};
-        s.package = t.package;
-    }
-    struct Value {
-        const std::string& text;
-        const char* name;
-        Parsed<double> (*parse)(std::string_view);
-        double& value;
-        const char* what;
-    } values[] = {{t.ls, "--ls", parse_henries, m.ls, "an inductance from 0 to 1 H"},
-                  {t.cp, "--cp", parse_farads, m.cp, "a capacitance from 0 to 1 F"},
-                  {t.cg, "--cg", parse_farads, m.cg, "a capacitance from 0 to 1 F"}};
-    for (const Value& v : values) {
-        if (v.text.empty())
-            continue;
-        Parsed<double> parsed = v.parse(v.text);
-        if (!parsed || !(*parsed >= 0 && *parsed <= 1)) {
-            error = std::string(v.name) + " '" + v.text + "': must be " + v.what;
-            return false;
-        }
-        v.value = *parsed;
-    }
-    if (!t.package.empty() || !t.ls.empty() || !t.cp.empty() || !t.cg.empty())
-        s.part_model = m;
-    return true;
-}
-
-// Where a pad holds, and the comparison: they need a part model.
-bool read_band(const OptionTexts& t, Settings& s, std::string& error) {
-    for (auto [text, name] : {std::pair{&t.flat, "--flat"}, {&t.match, "--match"}}) {
-        if (text->empty())
-            continue;
-        Parsed<double> db = parse_decibels(*text);
-        bool flat = text == &t.flat;
-        if (!db || !std::isfinite(*db) || !(flat ? *db > 0 : *db >= 0)) {
-            error = std::string(name) + " '" + *text + "': must be " +
-                    (flat ? "a number of dB above 0" : "a number of dB, at least 0");
-            return false;
-        }
-        (flat ? s.limits.flat_db : s.limits.match_db) = *db;
-    }
-    const char* without = !t.flat.empty()    ? "--flat"
-                          : !t.match.empty() ? "--match"
-                          : s.compare        ? "--compare"
-                                             : nullptr;
-    if (without && !s.part_model) {
-        error = std::string(without) + " needs the parts' model: --ls, --cp, --cg or --package";
-        return false;
-    }
-    return true;
+// What each entry of a design is, for the command's --help.
+std::string entry_help(std::string_view entry) {
+    if (entry == "Z")
+        return "the impedance on both sides, in ohms";
+    if (entry == "Z1")
+        return "the inward impedance, in ohms";
+    if (entry == "Z2")
+        return "the outward impedance, in ohms";
+    return "the loss in dB, or a sweep FROM:TO:STEP";
 }
 
 // An option given with an empty value, or with another option in its place.
@@ -283,47 +219,10 @@ std::string missing_value(const CLI::App& app, const OptionTexts& t) {
 
 // Reads the options' values; a value that is refused is a usage error.
 bool read_options(const OptionTexts& t, Settings& s, std::string& error) {
-    auto optional_number = [&error](Parsed<double> (*parse)(std::string_view),
-                                    const std::string& text, std::string_view name,
-                                    std::optional<double>& value) {
-        double v = 0;
-        if (text.empty())
-            return true;
-        if (!read_number(parse, text, name, v, error))
-            return false;
-        value = v;
-        return true;
-    };
-    if (!t.series.empty()) {
-        s.series = find_series(t.series);
-        if (!s.series) {
-            error = "--series '" + t.series + "': not a series: E3, E6, E12, E24, E48, E96 or E192";
-            return false;
-        }
-    }
-    s.spice_name = t.name;
-    s.touchstone = t.touchstone;
-    if (!s.spice_name.empty() && !valid_spice_name(s.spice_name)) {
-        error = "--name '" + s.spice_name +
-                "': not a SPICE name: a letter, then letters, digits and underscores";
-        return false;
-    }
-    if (!optional_number(parse_tolerance, t.tolerance, "--tolerance", s.tolerance) ||
-        !optional_number(parse_power, t.power, "--power", s.power) ||
-        !optional_number(parse_rating, t.rating, "--rating", s.rating) ||
-        !read_power_options(t, s, error) || !read_part_model(t, s, error) ||
-        !read_band(t, s, error))
-        return false;
-    s.sweep = !t.freq.empty();
-    if (!s.sweep && s.touchstone.empty())
-        return true;
-    if (!read_frequencies(s.sweep ? t.freq : "1MHz:1GHz:11", s, error))
-        return false;
-    if (s.part_model && s.frequencies.back() > 1e15) {
-        error = "--freq '" + t.freq + "': with the parts' model, at most 1 PHz";
-        return false;
-    }
-    return true;
+    std::optional<OptionFault> fault = read_options(t, s);
+    if (fault)
+        error = fault->message;
+    return !fault;
 }
 
 // Parses with CLI11; on help or a usage error gives the exit status to end with.
@@ -371,33 +270,30 @@ std::optional<int> parse_command(CLI::App& app, Commands command, std::string_vi
 int run_design(Network n, int argc, char** argv) {
     std::string command(n->id);
     CLI::App app("Designs the " + std::string(n->title) + ".", "padcalc " + command);
-    std::string z1_text;
-    std::string z2_text;
-    std::string loss_text;
-    if (n->equal_impedances) {
-        app.add_option("Z", z1_text, "the impedance on both sides, in ohms")->required();
-    } else {
-        app.add_option("Z1", z1_text, "the inward impedance, in ohms")->required();
-        app.add_option("Z2", z2_text, "the outward impedance, in ohms")->required();
-    }
-    if (!n->min_loss)
-        app.add_option("LOSS", loss_text, "the loss in dB, or a sweep FROM:TO:STEP")->required();
+    std::vector<std::string_view> entries = design_entries(n);
+    std::vector<std::string> texts(entries.size());
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        app.add_option(std::string(entries[i]), texts[i], entry_help(entries[i]))->required();
     Settings s;
     OptionTexts t;
     if (auto status = parse_command(app, for_design, command, s, t, argc, argv))
         return *status;
+    const std::string& z1_text = texts.front();
+    const std::string& z2_text = n->equal_impedances ? texts.front() : texts[1];
+    std::string loss_text = n->min_loss ? "" : texts.back();
 
     double zone = 0;
     double ztwo = 0;
     std::string error = missing_value(app, t);
     if (!error.empty())
         return usage_error(command, error);
-    Parsed<Losses> losses = n->min_loss ? Parsed<Losses>(Losses{}) : parse_losses(loss_text);
-    if (!read_number(parse_ohms, z1_text, n->equal_impedances ? "Z" : "Z1", zone, error) ||
-        (!n->equal_impedances && !read_number(parse_ohms, z2_text, "Z2", ztwo, error)))
+    Parsed<Losses> losses = n->min_loss ? Parsed<Losses>(Losses{})
+                                        : read_entry(parse_losses, entries.back(), loss_text);
+    if (!read_number(parse_ohms, z1_text, entries[0], zone, error) ||
+        (!n->equal_impedances && !read_number(parse_ohms, z2_text, entries[1], ztwo, error)))
         return usage_error(command, error);
     if (!losses)
-        return usage_error(command, "LOSS '" + loss_text + "': " + losses.reason());
+        return usage_error(command, losses.reason());
     if (!read_options(t, s, error))
         return usage_error(command, error);
     bool sweep = loss_text.find(':') != std::string::npos;

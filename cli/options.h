@@ -14,13 +14,6 @@ class App;
 
 namespace padcalc {
 
-// The options' values as typed, read into Settings once parsing is done.
-struct OptionTexts {
-    std::string series, tolerance, power, rating, name, touchstone, freq;
-    std::string load, max_voltage, ambient, derate, stages, split;
-    std::string ls, cp, cg, package, flat, match;
-};
-
 // Which commands take an option. The cascade command takes the design
 // commands' options and its own.
 enum Commands : unsigned { for_design = 1, for_check = 2, for_both = 3, for_cascade = 4 };
@@ -36,8 +29,7 @@ struct Option {
     std::string_view value; // "E3..E192"; empty for a flag
     std::string_view help;  // its lines in --help, the first beside the name
     unsigned commands;
-    std::string_view needs; // an option without which it does nothing, or empty
-    bool format;            // one of the output formats, of which one may be given
+    bool format; // one of the output formats, of which one may be given
     Completes completes;
     void (*set)(Settings&);         // a flag's effect
     std::string OptionTexts::*text; // where a value's text is kept

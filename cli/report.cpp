@@ -3,6 +3,7 @@
 #include "report.h"
 
 #include "design/export_text.h"
+#include "design/figures.h"
 #include "drawing.h"
 
 #include <charconv>
@@ -16,16 +17,6 @@ std::string_view ohm_sign(bool ascii) { return ascii ? "ohm" : "Ω"; }
 
 std::string ohms(double value, bool ascii) { return engineering(value, ohm_sign(ascii), ascii); }
 
-// A figure in a fixed number of decimals; one that is not a finite number
-// (the return loss of a perfect match, a resistor of a loss of 0 dB) is "-".
-std::string fixed(double value, int decimals) {
-    if (!std::isfinite(value))
-        return "-";
-    char text[64];
-    std::snprintf(text, sizeof text, "%.*f", decimals, value);
-    return text;
-}
-
 std::string entries(const Result& r, bool ascii) {
     const Design& d = r.design;
     const NetworkInfo& n = *d.network;
@@ -37,7 +28,7 @@ std::string entries(const Result& r, bool ascii) {
         text += ", " + exact_number(d.zone) + " " + ohm + " to " + exact_number(d.ztwo) + " " + ohm;
     if (!n.min_loss && !r.analysis)
         text += ", loss " + exact_number(d.loss) + " dB";
-    text += "\nLeast loss for these impedances: " + fixed(d.min_loss, 3) + " dB\n";
+    text += "\nLeast loss for these impedances: " + fixed_point(d.min_loss, 3) + " dB\n";
     return text;
 }
 
@@ -61,11 +52,11 @@ std::string resistor_table(const Result& r, bool ascii) {
 std::string port_figures(std::string_view port, double z, double return_loss, double vswr,
                          bool ascii) {
     return std::string(port) + " impedance " + ohms(z, ascii) + ", return loss " +
-           fixed(return_loss, 2) + " dB, VSWR " + fixed(vswr, 4) + "\n";
+           fixed_point(return_loss, 2) + " dB, VSWR " + fixed_point(vswr, 4) + "\n";
 }
 
 std::string analysis_figures(const Analysis& a, bool ascii) {
-    return "Loss " + fixed(a.loss, 4) + " dB\n" +
+    return "Loss " + fixed_point(a.loss, 4) + " dB\n" +
            port_figures("Input", a.z_in, a.return_loss_in, a.vswr_in, ascii) +
            port_figures("Output", a.z_out, a.return_loss_out, a.vswr_out, ascii);
 }
@@ -80,17 +71,17 @@ std::string parts_text(const Choice& c, bool ascii) {
 std::string build_text(const Result& r, std::string_view which, const BuildResult& b, bool ascii) {
     const NetworkInfo& n = *r.design.network;
     std::string text = "\n" + std::string(which) + " " + std::string(series_name(*r.series)) +
-                       " build, merit " + fixed(b.build.merit, 3) + "\n";
+                       " build, merit " + fixed_point(b.build.merit, 3) + "\n";
     for (std::size_t i = 0; i < n.resistors.size(); ++i) {
         const Choice& c = b.build.resistors[i];
         text += resistor_line(n.resistors[i], c.ohms, ascii) + parts_text(c, ascii) + "\n";
     }
     text += analysis_figures(b.build.analysis, ascii);
     if (const auto& t = b.tolerance)
-        text += "With " + exact_number(t->percent) + "% tolerance: loss " + fixed(t->loss_low, 4) +
-                " to " + fixed(t->loss_high, 4) + " dB, worst return loss " +
-                fixed(t->worst_return_loss_in, 2) + " dB in, " +
-                fixed(t->worst_return_loss_out, 2) + " dB out\n";
+        text += "With " + exact_number(t->percent) + "% tolerance: loss " + fixed_point(t->loss_low, 4) +
+                " to " + fixed_point(t->loss_high, 4) + " dB, worst return loss " +
+                fixed_point(t->worst_return_loss_in, 2) + " dB in, " +
+                fixed_point(t->worst_return_loss_out, 2) + " dB out\n";
     return text;
 }
 
@@ -153,43 +144,18 @@ std::string compare_text(const Result& r, bool ascii) {
 }
 
 // A return loss in the sweep's table: a match too close to tell is "> 300".
-std::string return_loss_cell(double db) { return db < 300 ? fixed(db, 2) : "> 300"; }
+std::string return_loss_cell(double db) { return db < 300 ? fixed_point(db, 2) : "> 300"; }
 
 std::string sweep_line(const Point& p, bool ascii) {
     char line[160];
     std::snprintf(line, sizeof line, "%14s %10s %10s %10s %9s\n",
-                  engineering(p.hz, "Hz", ascii).c_str(), fixed(p.loss, 4).c_str(),
+                  engineering(p.hz, "Hz", ascii).c_str(), fixed_point(p.loss, 4).c_str(),
                   return_loss_cell(p.return_loss_in).c_str(),
-                  return_loss_cell(p.return_loss_out).c_str(), fixed(p.s21_deg, 2).c_str());
+                  return_loss_cell(p.return_loss_out).c_str(), fixed_point(p.s21_deg, 2).c_str());
     return line;
 }
 
 } // namespace
-
-std::string engineering(double value, std::string_view unit, bool ascii) {
-    static constexpr const char* prefixes[] = {"p", "n", "µ", "m", "", "k", "M", "G"};
-    if (!std::isfinite(value))
-        return fixed(value, 3);
-    if (std::fabs(value) < 0.5e-15) // below 0.001 p: nothing
-        return fixed(0.0, 3) + " " + std::string(unit);
-    if (std::fabs(value) >= 999.95e9) { // past the last prefix: powers of ten
-        char text[32];
-        std::snprintf(text, sizeof text, "%.3e", value);
-        return text + (" " + std::string(unit));
-    }
-    // Round to four significant figures first, so that 999.96 becomes 1.000 k.
-    auto exponent = static_cast<int>(std::floor(std::log10(std::fabs(value))));
-    double step = std::pow(10.0, exponent - 3);
-    double rounded = std::round(value / step) * step;
-    if (std::fabs(rounded) >= std::pow(10.0, exponent + 1))
-        ++exponent;
-    int power = std::max(-4, std::min(3, exponent >= 0 ? exponent / 3 : (exponent - 2) / 3));
-    int decimals = std::max(0, 3 - (exponent - 3 * power));
-    std::string prefix = prefixes[power + 4];
-    if (ascii && prefix == "µ")
-        prefix = "u";
-    return fixed(rounded / std::pow(1000.0, power), decimals) + " " + prefix + std::string(unit);
-}
 
 std::string text_report(const Result& r, bool ascii) {
     return entries(r, ascii) + "\n" + drawing(r.design.network, ascii) + "\n" +
@@ -199,7 +165,7 @@ std::string text_report(const Result& r, bool ascii) {
 std::string text_details(const Result& r, bool ascii) {
     std::string text = resistor_table(r, ascii);
     if (r.design.network->min_loss && !r.analysis)
-        text += "Loss of the pad: " + fixed(r.design.loss, 3) + " dB\n";
+        text += "Loss of the pad: " + fixed_point(r.design.loss, 3) + " dB\n";
     if (r.analysis && r.design.buildable)
         text += "\n" + analysis_figures(*r.analysis, ascii);
     if (r.part_model)

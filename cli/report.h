@@ -44,8 +44,4 @@ std::string csv_row(const Result& r, bool builds, bool pairs);
 std::string csv_header(const Result& first, const Settings& s);
 void csv_rows(const Result& r, const Settings& s, const Sink& write);
 
-// A value as engineers read it, to four significant figures with an SI
-// prefix: "141.9 Ω", "4.700 kΩ", "520.0 mW".
-std::string engineering(double value, std::string_view unit, bool ascii);
-
 } // namespace padcalc

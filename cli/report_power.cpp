@@ -4,6 +4,7 @@
 #include "report.h"
 
 #include "design/export_text.h"
+#include "design/figures.h"
 
 namespace padcalc {
 namespace {

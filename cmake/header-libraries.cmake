@@ -1,17 +1,25 @@
 # The header-only libraries, from Debian's packages: CLI11 and nlohmann/json
 # for the command line (libcli11-dev, nlohmann-json3-dev), fast_float and
 # {fmt} for the design library's numbers (libfast-float-dev, libfmt-dev).
+# The page, built with Emscripten, takes all but CLI11.
 #
-# A cross build for Windows cannot take the build machine's /usr/include as a
-# whole, since it holds the build machine's C library: it gets a folder of
-# its own with only these libraries' headers linked into it.
+# A cross build, for Windows or for the page, cannot take the build
+# machine's /usr/include as a whole, since it holds the build machine's C
+# library: it gets a folder of its own with only these libraries' headers
+# linked into it.
 if(CMAKE_CROSSCOMPILING)
   set(header_root ${CMAKE_CURRENT_BINARY_DIR}/header-libraries)
   file(MAKE_DIRECTORY ${header_root})
-  foreach(dir CLI nlohmann fast_float fmt)
+  set(header_dirs nlohmann fast_float fmt)
+  set(header_packages nlohmann-json3-dev libfast-float-dev libfmt-dev)
+  if(NOT EMSCRIPTEN)
+    list(APPEND header_dirs CLI)
+    list(APPEND header_packages libcli11-dev)
+  endif()
+  foreach(dir ${header_dirs})
     if(NOT EXISTS /usr/include/${dir})
-      message(FATAL_ERROR "/usr/include/${dir} is missing: apt-get install libcli11-dev "
-                          "nlohmann-json3-dev libfast-float-dev libfmt-dev")
+      list(JOIN header_packages " " packages)
+      message(FATAL_ERROR "/usr/include/${dir} is missing: apt-get install ${packages}")
     endif()
     file(CREATE_LINK /usr/include/${dir} ${header_root}/${dir} SYMBOLIC)
   endforeach()

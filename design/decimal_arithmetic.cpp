@@ -96,10 +96,11 @@ Decimal operator+(const Decimal& a, const Decimal& b) {
     if (a.negative == b.negative)
         return normal(a.negative, add_whole(x, y), exponent);
     std::strong_ordering order = compare_whole(x, y);
-    if (std::is_eq(order))
+    if (order == std::strong_ordering::equal)
         return {};
-    return std::is_gt(order) ? normal(a.negative, subtract_whole(x, y), exponent)
-                             : normal(b.negative, subtract_whole(y, x), exponent);
+    return order == std::strong_ordering::greater
+               ? normal(a.negative, subtract_whole(x, y), exponent)
+               : normal(b.negative, subtract_whole(y, x), exponent);
 }
 
 Decimal operator*(const Decimal& number, std::uint32_t times) {
@@ -128,6 +129,8 @@ std::strong_ordering operator<=>(const Decimal& a, const Decimal& b) {
     return sa > 0 ? compare_sizes(a, b) : compare_sizes(b, a);
 }
 
-bool operator==(const Decimal& a, const Decimal& b) { return std::is_eq(a <=> b); }
+bool operator==(const Decimal& a, const Decimal& b) {
+    return (a <=> b) == std::strong_ordering::equal;
+}
 
 } // namespace padcalc

@@ -90,7 +90,7 @@ std::string exact_number(double value) {
     std::size_t sign = text[0] == '-' ? 1 : 0;
     // Digits on both sides of the point, with no zeros to lead or pad them:
     // the fixed layout, shorter by the exponent's four characters at least.
-    std::string_view written(text + sign, end);
+    std::string_view written(text + sign, static_cast<std::size_t>(end - text) - sign);
     bool written_scientific = written.find('e') != std::string_view::npos;
     if (!written_scientific && written.find('.') != std::string_view::npos &&
         !written.starts_with("0."))

@@ -185,6 +185,17 @@ Network network(std::string_view id) {
     throw std::invalid_argument("no network named " + std::string(id));
 }
 
+std::vector<std::string_view> design_entries(Network network) {
+    std::vector<std::string_view> names;
+    if (network->equal_impedances)
+        names.emplace_back("Z");
+    else
+        names.insert(names.end(), {"Z1", "Z2"});
+    if (!network->min_loss)
+        names.emplace_back("LOSS");
+    return names;
+}
+
 double least_loss(double zone, double ztwo) {
     return least_loss_nepers(zone, ztwo) * 20.0 / std::numbers::ln10;
 }

@@ -65,6 +65,11 @@ Network find_network(std::string_view id);
 // The network with this name, which must be one of the table's.
 Network network(std::string_view id);
 
+// The entries a design of the network takes, named as the command line
+// names them and in its order: Z1 and Z2, or Z alone where one impedance is
+// on both sides; then LOSS, unless the pad has the least loss.
+std::vector<std::string_view> design_entries(Network network);
+
 // The least loss, in dB, that any resistive pad between these impedances
 // can have: 20 log10(sqrt(r) + sqrt(r - 1)), r the larger over the smaller.
 double least_loss(double zone, double ztwo);

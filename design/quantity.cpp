@@ -17,7 +17,7 @@ const char power_forms[] = "W with an optional prefix (1W, 250mW), or dBm (30dBm
 bool is_digit(char ch) { return ch >= '0' && ch <= '9'; }
 
 bool is_one_of(std::string_view text, std::initializer_list<std::string_view> words) {
-    return std::ranges::any_of(words, [text](std::string_view word) { return text == word; });
+    return std::find(words.begin(), words.end(), text) != words.end();
 }
 
 // The power of ten of an SI prefix at the front of `text`, removed from it;
@@ -139,6 +139,10 @@ std::optional<std::array<std::string_view, 3>> three_parts(std::string_view text
 }
 
 } // namespace
+
+std::string entry_refusal(std::string_view name, std::string_view text, std::string_view reason) {
+    return std::string(name) + " '" + std::string(text) + "': " + std::string(reason);
+}
 
 Parsed<double> parse_ohms(std::string_view text) {
     std::string_view rest = text;

@@ -36,6 +36,21 @@ template <typename T> class Parsed {
     std::string reason_;
 };
 
+// What the user is told of an entry that was refused: its name, the text
+// as typed and why, as in "Z1 '5O': not a resistance in ohms: ...".
+std::string entry_refusal(std::string_view name, std::string_view text, std::string_view reason);
+
+// Reads an entry with `parse`; a refusal's reason is then entry_refusal's
+// message, naming the entry.
+template <typename T>
+Parsed<T> read_entry(Parsed<T> (*parse)(std::string_view), std::string_view name,
+                     std::string_view text) {
+    Parsed<T> parsed = parse(text);
+    if (!parsed)
+        return Refusal{entry_refusal(name, text, parsed.reason())};
+    return parsed;
+}
+
 // Resistance or impedance in ohms: a number, an optional SI prefix (p, n,
 // u, µ, m, k or K, M, G) and an optional "ohm", "ohms", "R" or "Ω"; or the
 // resistor code, a prefix or R in place of the decimal point (4k7, 2R2),

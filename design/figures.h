@@ -1,0 +1,18 @@
+// Figures as people read them: in the command line's text report and on
+// the page, alike.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace padcalc {
+
+// A value to four significant figures with an SI prefix: "141.9 Ω",
+// "4.700 kΩ", "520.0 mW". With `ascii`, micro is "u" rather than "µ".
+std::string engineering(double value, std::string_view unit, bool ascii);
+
+// A figure in a fixed number of decimals; one that is not a finite number
+// (the return loss of a perfect match, a resistor of a loss of 0 dB) is "-".
+std::string fixed_point(double value, int decimals);
+
+} // namespace padcalc
