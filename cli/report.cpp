@@ -78,9 +78,9 @@ std::string build_text(const Result& r, std::string_view which, const BuildResul
     }
     text += analysis_figures(b.build.analysis, ascii);
     if (const auto& t = b.tolerance)
-        text += "With " + exact_number(t->percent) + "% tolerance: loss " + fixed_point(t->loss_low, 4) +
-                " to " + fixed_point(t->loss_high, 4) + " dB, worst return loss " +
-                fixed_point(t->worst_return_loss_in, 2) + " dB in, " +
+        text += "With " + exact_number(t->percent) + "% tolerance: loss " +
+                fixed_point(t->loss_low, 4) + " to " + fixed_point(t->loss_high, 4) +
+                " dB, worst return loss " + fixed_point(t->worst_return_loss_in, 2) + " dB in, " +
                 fixed_point(t->worst_return_loss_out, 2) + " dB out\n";
     return text;
 }

@@ -17,7 +17,7 @@ struct Need {
 // In the order the command line defines the options, so that its first
 // complaint is this one's first.
 constexpr Need needs[] = {
-    {"--pairs", "--series"},   {"--tolerance", "--series"}, {"--rating", "--power"},
+    {"--pairs", "--series"},   {"--tolerance", "--series"},  {"--rating", "--power"},
     {"--load", "--power"},     {"--max-voltage", "--power"}, {"--ambient", "--rating"},
     {"--derate", "--ambient"}, {"--name", "--spice"},        {"--nearest", "--series"}};
 
@@ -121,8 +121,8 @@ std::optional<OptionFault> read_frequencies(const OptionTexts& t, Settings& s) {
         return OptionFault{"--freq", hz.reason()};
     s.frequencies = *hz;
     if (s.part_model && s.frequencies.back() > 1e15)
-        return OptionFault{"--freq", entry_refusal("--freq", t.freq,
-                                                   "with the parts' model, at most 1 PHz")};
+        return OptionFault{"--freq",
+                           entry_refusal("--freq", t.freq, "with the parts' model, at most 1 PHz")};
     return std::nullopt;
 }
 
