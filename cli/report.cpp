@@ -85,33 +85,6 @@ std::string build_text(const Result& r, std::string_view which, const BuildResul
     return text;
 }
 
-// The limit reached first, as what happens to the pad there.
-std::string limit_text(Limit limit, const Limits& l) {
-    std::string match = exact_number(l.match_db) + " dB";
-    switch (limit) {
-    case Limit::loss:
-        return "the loss moves more than " + exact_number(l.flat_db) + " dB from its value at DC";
-    case Limit::return_loss_in:
-        return "the input return loss falls below " + match;
-    case Limit::return_loss_out:
-        return "the output return loss falls below " + match;
-    }
-    return {};
-}
-
-std::string holds_text(const Holds& h, const Limits& l, bool ascii) {
-    switch (h.kind) {
-    case Holds::Kind::to:
-        return "holds to " + engineering(h.hz, "Hz", ascii) + "; above it " +
-               limit_text(h.limit, l);
-    case Holds::Kind::never:
-        return "does not hold even at DC: " + limit_text(h.limit, l);
-    case Holds::Kind::beyond:
-        break;
-    }
-    return "holds beyond 1 THz";
-}
-
 // A part's inductance or capacitance: none is 0, not 0.000 with no prefix.
 std::string parasitic(double value, std::string_view unit, bool ascii) {
     return value == 0 ? "0 " + std::string(unit) : engineering(value, unit, ascii);

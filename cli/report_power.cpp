@@ -16,21 +16,11 @@ std::string degrees(double value, bool ascii) {
     return exact_number(value) + (ascii ? " deg" : "°");
 }
 
-// What part i is over: fed either way, or with `feed` fed that way only.
-std::string flags(const Power& p, std::size_t i, const PowerFlow* feed = nullptr) {
-    bool power = p.over_rating(i);
-    bool voltage = p.over_voltage(i);
-    if (feed) {
-        std::optional<double> rating = p.checked_rating();
-        bool checked = feed == &p.worst.inward || p.outward_checked;
-        power = checked && rating && feed->parts[i] > *rating;
-        voltage = checked && p.max_voltage && feed->volts[i] > *p.max_voltage;
-    }
-    if (power && voltage)
-        return "  over its ratings of power and voltage";
-    if (power)
-        return "  over its rating";
-    return voltage ? "  over its voltage rating" : "";
+// What part i is over, after two spaces: fed either way, or with `feed`
+// fed that way only.
+std::string flags(const Power& p, std::size_t i, std::optional<Feed> feed = std::nullopt) {
+    std::string over = over_text(p, i, feed);
+    return over.empty() ? over : "  " + over;
 }
 
 std::string heading(std::string_view which, const Power& p, bool ascii) {
@@ -103,7 +93,7 @@ std::string several_loads(const Power& p, bool ascii) {
             const PowerFlow& worst = flow(p.worst);
             text += column(watts(load ? worst.load : worst.parts[i], ascii), 12) +
                     column(volts(load ? worst.load_volts : worst.volts[i], ascii), 10) +
-                    (load ? "" : flags(p, i, &worst)) + "\n";
+                    (load ? "" : flags(p, i, feed)) + "\n";
         }
     }
     return text;

@@ -1,10 +1,29 @@
 #include "figures.h"
 
+#include "export_text.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 
 namespace padcalc {
+namespace {
+
+// The limit reached first, as what happens to the pad there.
+std::string limit_text(Limit limit, const Limits& l) {
+    std::string match = exact_number(l.match_db) + " dB";
+    switch (limit) {
+    case Limit::loss:
+        return "the loss moves more than " + exact_number(l.flat_db) + " dB from its value at DC";
+    case Limit::return_loss_in:
+        return "the input return loss falls below " + match;
+    case Limit::return_loss_out:
+        return "the output return loss falls below " + match;
+    }
+    return {};
+}
+
+} // namespace
 
 std::string fixed_point(double value, int decimals) {
     if (!std::isfinite(value))
@@ -38,6 +57,29 @@ std::string engineering(double value, std::string_view unit, bool ascii) {
         prefix = "u";
     return fixed_point(rounded / std::pow(1000.0, power), decimals) + " " + prefix +
            std::string(unit);
+}
+
+std::string holds_text(const Holds& h, const Limits& l, bool ascii) {
+    switch (h.kind) {
+    case Holds::Kind::to:
+        return "holds to " + engineering(h.hz, "Hz", ascii) + "; above it " +
+               limit_text(h.limit, l);
+    case Holds::Kind::never:
+        return "does not hold even at DC: " + limit_text(h.limit, l);
+    case Holds::Kind::beyond:
+        break;
+    }
+    return "holds beyond 1 THz";
+}
+
+std::string over_text(const Power& p, std::size_t i, std::optional<Feed> feed) {
+    bool power = feed ? p.over_rating(i, *feed) : p.over_rating(i);
+    bool voltage = feed ? p.over_voltage(i, *feed) : p.over_voltage(i);
+    if (power && voltage)
+        return "over its ratings of power and voltage";
+    if (power)
+        return "over its rating";
+    return voltage ? "over its voltage rating" : "";
 }
 
 } // namespace padcalc

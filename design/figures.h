@@ -2,6 +2,10 @@
 // the page, alike.
 #pragma once
 
+#include "band.h"
+#include "power.h"
+
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -14,5 +18,13 @@ std::string engineering(double value, std::string_view unit, bool ascii);
 // A figure in a fixed number of decimals; one that is not a finite number
 // (the return loss of a perfect match, a resistor of a loss of 0 dB) is "-".
 std::string fixed_point(double value, int decimals);
+
+// How far up a pad holds, in words: "holds to 2.345 GHz; above it the
+// input return loss falls below 20 dB".
+std::string holds_text(const Holds& h, const Limits& l, bool ascii);
+
+// What part i is over, in words ("over its rating"), fed either way, or
+// with `feed` fed that way only; empty when it is within its ratings.
+std::string over_text(const Power& p, std::size_t i, std::optional<Feed> feed = std::nullopt);
 
 } // namespace padcalc

@@ -72,15 +72,23 @@ std::string rating_words(const Power& p) {
 
 } // namespace
 
-bool Power::over_rating(std::size_t i) const {
+bool Power::over_rating(std::size_t i, Feed feed) const {
     std::optional<double> limit = checked_rating();
-    return limit &&
-           (worst.inward.parts[i] > *limit || (outward_checked && worst.outward.parts[i] > *limit));
+    const PowerFlow& flow = feed == Feed::inward ? worst.inward : worst.outward;
+    return limit && (feed == Feed::inward || outward_checked) && flow.parts[i] > *limit;
+}
+
+bool Power::over_voltage(std::size_t i, Feed feed) const {
+    const PowerFlow& flow = feed == Feed::inward ? worst.inward : worst.outward;
+    return max_voltage && (feed == Feed::inward || outward_checked) && flow.volts[i] > *max_voltage;
+}
+
+bool Power::over_rating(std::size_t i) const {
+    return over_rating(i, Feed::inward) || over_rating(i, Feed::outward);
 }
 
 bool Power::over_voltage(std::size_t i) const {
-    return max_voltage && (worst.inward.volts[i] > *max_voltage ||
-                           (outward_checked && worst.outward.volts[i] > *max_voltage));
+    return over_voltage(i, Feed::inward) || over_voltage(i, Feed::outward);
 }
 
 double derated_rating(double rating, double ambient, const Derating& d) {

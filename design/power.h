@@ -36,6 +36,9 @@ struct Power {
     // Whether part i is over its rating, or over its voltage, in the worst case.
     bool over_rating(std::size_t i) const;
     bool over_voltage(std::size_t i) const;
+    // The same fed one way only.
+    bool over_rating(std::size_t i, Feed feed) const;
+    bool over_voltage(std::size_t i, Feed feed) const;
 };
 
 // The power in the parts of pads in cascade (one pad: a design), each pad's

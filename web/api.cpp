@@ -22,6 +22,7 @@
 #include "design/export_text.h"
 #include "design/figures.h"
 #include "design/network.h"
+#include "design/part_model.h"
 #include "design/quantity.h"
 #include "design/report.h"
 #include "design/spice.h"
@@ -38,6 +39,11 @@ namespace padcalc {
 namespace {
 
 using Json = nlohmann::ordered_json;
+
+// Where the plot of a part model's response goes when no frequencies are
+// given: from where chip parts begin to matter to well past where most pads
+// stop holding.
+constexpr std::string_view plot_frequencies = "1MHz:100GHz:101";
 
 // A request that cannot be answered, and the entry it concerns.
 struct Fault {
@@ -133,29 +139,53 @@ class Request {
 };
 
 // The options a request gives, as the command line's: `format` is the
-// export asked for, if any (json, spice or touchstone). A check takes only
-// the power and its rating.
+// export asked for, if any (json, spice or touchstone).
 struct Asked {
     OptionTexts texts;
     bool pairs = false;
     bool nearest = false;
+    bool compare = false;
     std::string format;
+};
+
+// The options that take a value, each by its key in a request: the command
+// line's name without the dashes. A check takes those after `tolerance`.
+struct TextOption {
+    std::string_view key;
+    std::string OptionTexts::*text;
+    bool design_only;
+};
+constexpr TextOption text_options[] = {
+    {"series", &OptionTexts::series, true},
+    {"tolerance", &OptionTexts::tolerance, true},
+    {"name", &OptionTexts::name, true},
+    {"power", &OptionTexts::power, false},
+    {"rating", &OptionTexts::rating, false},
+    {"load", &OptionTexts::load, false},
+    {"max-voltage", &OptionTexts::max_voltage, false},
+    {"ambient", &OptionTexts::ambient, false},
+    {"derate", &OptionTexts::derate, false},
+    {"freq", &OptionTexts::freq, false},
+    {"ls", &OptionTexts::ls, false},
+    {"cp", &OptionTexts::cp, false},
+    {"cg", &OptionTexts::cg, false},
+    {"package", &OptionTexts::package, false},
+    {"flat", &OptionTexts::flat, false},
+    {"match", &OptionTexts::match, false},
 };
 
 Asked options_asked(const Request& q, bool check, const std::string& format) {
     Asked a;
     a.format = format;
+    for (const TextOption& o : text_options)
+        if (!check || !o.design_only)
+            a.texts.*o.text = q.text(std::string(o.key).c_str());
     if (!check) {
-        a.texts.series = q.text("series");
-        a.texts.tolerance = q.text("tolerance");
-        a.texts.name = q.text("name");
         a.texts.touchstone = format == "touchstone" ? "-" : "";
-        a.texts.freq = q.text("freq");
         a.pairs = q.flag("pairs");
         a.nearest = q.flag("nearest");
     }
-    a.texts.power = q.text("power");
-    a.texts.rating = q.text("rating");
+    a.compare = q.flag("compare");
     return a;
 }
 
@@ -165,30 +195,25 @@ void refuse_option(Request& q, const OptionFault& fault) {
 }
 
 void check_needs(Request& q, const Asked& a) {
-    const OptionTexts& t = a.texts;
-    auto given = [&a, &t](std::string_view option) {
-        return (option == "--series" && !t.series.empty()) || (option == "--pairs" && a.pairs) ||
-               (option == "--nearest" && a.nearest) ||
-               (option == "--tolerance" && !t.tolerance.empty()) ||
-               (option == "--power" && !t.power.empty()) ||
-               (option == "--rating" && !t.rating.empty()) ||
-               (option == "--spice" && a.format == "spice") ||
-               (option == "--name" && !t.name.empty()) ||
-               (option == "--touchstone" && a.format == "touchstone") ||
-               (option == "--freq" && !t.freq.empty());
+    auto given = [&a](std::string_view option) {
+        std::string_view key = option.substr(2);
+        for (const TextOption& o : text_options)
+            if (o.key == key)
+                return !(a.texts.*o.text).empty();
+        return (key == "pairs" && a.pairs) || (key == "nearest" && a.nearest) ||
+               (key == "compare" && a.compare) || key == a.format;
     };
     if (std::optional<OptionFault> fault = unmet_need(given))
         refuse_option(q, *fault);
 }
 
-Settings read_settings(Request& q, Asked a) {
-    if (a.texts.freq.empty())
-        a.texts.freq = default_frequencies;
+Settings read_settings(Request& q, const Asked& a) {
     Settings s;
-    if (std::optional<OptionFault> fault = read_options(a.texts, s))
-        refuse_option(q, *fault);
     s.pairs = a.pairs;
     s.nearest = a.nearest;
+    s.compare = a.compare;
+    if (std::optional<OptionFault> fault = read_options(a.texts, s))
+        refuse_option(q, *fault);
     return s;
 }
 
@@ -228,9 +253,13 @@ Json networks_reply() {
     Json series = Json::array();
     for (Series s : all_series)
         series.push_back(series_name(s));
+    Json sizes = Json::array();
+    for (const Package& p : packages())
+        sizes.push_back(p.size);
     return {{"ok", true},
             {"networks", networks},
             {"series", series},
+            {"packages", sizes},
             {"frequencies", default_frequencies}};
 }
 
@@ -340,22 +369,104 @@ Json figures_view(const Analysis& a) {
                         row("Output VSWR", fixed_point(a.vswr_out, 4))});
 }
 
-Json power_view(const Power& p) {
-    auto watts = [](double value) { return engineering(value, "W", false); };
+std::string watts(double value) { return engineering(value, "W", false); }
+std::string volts(double value) { return engineering(value, "V", false); }
+
+// The figures of one feed: each part's power and voltage with each load,
+// and with several loads each part's worst; the load's last.
+Json feed_table(const Power& p, Feed feed, const char* caption) {
+    const PowerFlow LoadCase::*flow_of =
+        feed == Feed::inward ? &LoadCase::inward : &LoadCase::outward;
+    bool several = p.cases.size() > 1;
+    Json headings = Json::array({"Part"});
+    for (const LoadCase& c : p.cases)
+        headings.push_back(several ? load_name(c.load) : "Power");
+    if (several)
+        headings.push_back("Worst");
+    headings.push_back("Voltage");
+    headings.push_back("");
+    const PowerFlow& worst = p.worst.*flow_of;
     Json rows = Json::array();
-    for (std::size_t i = 0; i < p.parts.size(); ++i)
-        rows.push_back({{"name", p.parts[i]},
-                        {"inward", watts(p.inward.parts[i])},
-                        {"outward", watts(p.outward.parts[i])},
-                        {"over", p.over_rating(i)}});
-    rows.push_back({{"name", "load"},
-                    {"inward", watts(p.inward.load)},
-                    {"outward", watts(p.outward.load)},
-                    {"over", false}});
-    return {{"available", watts(p.available)}, {"rows", rows}};
+    for (std::size_t i = 0; i <= p.parts.size(); ++i) {
+        bool load = i == p.parts.size();
+        Json cells = Json::array({load ? "load" : p.parts[i]});
+        for (const LoadCase& c : p.cases) {
+            const PowerFlow& flow = c.*flow_of;
+            cells.push_back(watts(load ? flow.load : flow.parts[i]));
+        }
+        if (several)
+            cells.push_back(watts(load ? worst.load : worst.parts[i]));
+        cells.push_back(volts(load ? worst.load_volts : worst.volts[i]));
+        std::string over = load ? "" : over_text(p, i, feed);
+        cells.push_back(over);
+        rows.push_back({{"cells", cells}, {"over", !over.empty()}});
+    }
+    return {{"caption", caption}, {"headings", headings}, {"rows", rows}};
 }
 
-Json build_view(const NetworkInfo& n, const char* which, const BuildResult& b) {
+Json power_view(const Power& p) {
+    const Load& load = p.cases.front().load;
+    std::string loads = p.cases.size() > 1 ? "the load matched, open and shorted"
+                        : load.kind == Load::Kind::vswr
+                            ? "a load of VSWR " + load_name(load) + " at each figure's worst phase"
+                        : load.kind == Load::Kind::open    ? "the load open"
+                        : load.kind == Load::Kind::shorted ? "the load shorted"
+                                                           : "the load matched";
+    Json view = {{"available", watts(p.available)},
+                 {"loads", loads},
+                 {"tables", Json::array({feed_table(p, Feed::inward, "Fed inward"),
+                                         feed_table(p, Feed::outward, "Fed outward")})}};
+    if (p.derated)
+        view["rating"] = "Rating " + watts(*p.rating) + ", derated to " + watts(*p.derated) +
+                         " at " + exact_number(*p.ambient) + " \u00b0C";
+    return view;
+}
+
+// A part's inductance or capacitance: none is 0, not 0.000 with no prefix.
+std::string parasitic(double value, std::string_view unit) {
+    return value == 0 ? "0 " + std::string(unit) : engineering(value, unit, false);
+}
+
+// The parts' model, where the pad holds and how far each network would.
+Json radio_view(const Result& r, const Settings& s) {
+    const PartModel& m = *r.part_model;
+    std::string model = "Each resistor with " + parasitic(m.ls, "H") + " in series, " +
+                        parasitic(m.cp, "F") + " across and " + parasitic(m.cg, "F") +
+                        " to ground at each end" +
+                        (r.package.empty() ? "" : " (" + r.package + ")");
+    std::string limits = "Where the loss stays within " + exact_number(r.limits.flat_db) +
+                         " dB of DC and " +
+                         (r.design.network->outward_matched ? "each" : "the input") +
+                         " return loss at or above " + exact_number(r.limits.match_db) + " dB";
+    Json view = {{"model", model}, {"limits", limits}};
+    if (r.holds)
+        view["holds"] = "It " + holds_text(*r.holds, r.limits, false);
+    Json compare = Json::array();
+    for (const Compared& c : r.compare)
+        compare.push_back({{"network", c.network->id},
+                           {"title", c.network->title},
+                           {"holds", holds_text(c.holds, r.limits, false)}});
+    view["compare"] = compare;
+    // The response of the design and of each build, to plot: at the
+    // frequencies asked for, else over the band where chip parts matter.
+    std::vector<double> hz = s.frequencies;
+    if (!s.sweep)
+        hz = *parse_frequencies(plot_frequencies);
+    Json curves = Json::array();
+    for (Swept& w : swept(r)) {
+        Json points = Json::array();
+        for (double f : hz) {
+            Point p = w.response.at(f);
+            points.push_back(Json::array({f, p.loss, p.return_loss_in, p.return_loss_out}));
+        }
+        curves.push_back({{"which", w.which}, {"points", points}});
+    }
+    view["curves"] = curves;
+    return view;
+}
+
+Json build_view(const NetworkInfo& n, const Limits& limits, const char* which,
+                const BuildResult& b) {
     Json resistors = Json::array();
     for (std::size_t i = 0; i < n.resistors.size(); ++i) {
         const Choice& c = b.build.resistors[i];
@@ -378,12 +489,14 @@ Json build_view(const NetworkInfo& n, const char* which, const BuildResult& b) {
             {"loss", fixed_point(t->loss_low, 4) + " to " + decibels(t->loss_high, 4)},
             {"return_loss_in", decibels(t->worst_return_loss_in, 2)},
             {"return_loss_out", decibels(t->worst_return_loss_out, 2)}};
+    if (b.holds)
+        view["holds"] = "It " + holds_text(*b.holds, limits, false);
     if (b.power)
         view["power"] = power_view(*b.power);
     return view;
 }
 
-Json result_view(const Result& r) {
+Json result_view(const Result& r, const Settings& s) {
     const Design& d = r.design;
     const NetworkInfo& n = *d.network;
     Json resistors = Json::array();
@@ -401,9 +514,11 @@ Json result_view(const Result& r) {
         view["power"] = power_view(*r.power);
     if (r.best) {
         view["series"] = series_name(*r.series);
-        view["builds"] =
-            Json::array({build_view(n, "Nearest", *r.nearest), build_view(n, "Best", *r.best)});
+        view["builds"] = Json::array({build_view(n, r.limits, "Nearest", *r.nearest),
+                                      build_view(n, r.limits, "Best", *r.best)});
     }
+    if (r.part_model)
+        view["radio"] = radio_view(r, s);
     return view;
 }
 
@@ -413,7 +528,7 @@ Json result_reply(Request& q, bool check) {
         return {};
     return {{"ok", true},
             {"report", json_report(w->result)},
-            {"view", result_view(w->result)},
+            {"view", result_view(w->result, w->settings)},
             {"problems", w->problems}};
 }
 
@@ -438,7 +553,8 @@ Json export_reply(Request& q) {
     std::string text;
     std::string extension;
     if (format == "json") {
-        text = json_report(w->result).dump(2) + "\n";
+        write_json_report(w->result, s, [&text](std::string_view piece) { text += piece; });
+        text += "\n";
         extension = ".json";
     } else if (format == "spice") {
         text = spice_report(w->result, s, 0);

@@ -19,13 +19,16 @@
     pairs: false,
     nearest: false,
     tolerance: '',
-    power: '',
-    rating: '',
     name: '',
-    freq: '',
+    compare: false,
   };
-  const textOptions = ['tolerance', 'power', 'rating', 'name', 'freq'];
-  const flagOptions = ['pairs', 'nearest'];
+  // The options a design and a check both take, by the command line's names.
+  const sharedOptions = ['power', 'rating', 'load', 'max-voltage', 'ambient', 'derate',
+    'package', 'ls', 'cp', 'cg', 'flat', 'match', 'freq'];
+  for (const key of sharedOptions) state[key] = '';
+  const textOptions = ['tolerance', 'name', ...sharedOptions.filter((key) => key !== 'package')];
+  const flagOptions = ['pairs', 'nearest', 'compare'];
+  const seriesOptions = ['pairs', 'nearest', 'tolerance'];
 
   let call = null; // padcalc_call, as a function of one string
   let table = null; // the library's networks
@@ -69,7 +72,8 @@
   // series' own options with a series, as the address keeps them.
   function request() {
     const n = network();
-    const q = { op: state.mode, network: n.id, power: state.power, rating: state.rating };
+    const q = { op: state.mode, network: n.id, compare: state.compare };
+    for (const key of sharedOptions) q[key] = state[key];
     if (state.mode === 'design') {
       for (const entry of n.entries) q[entry.key] = entryValue(entry);
       if (state.series) {
@@ -253,12 +257,72 @@
   }
 
   function powerTable(title, power) {
-    return [
-      el('h3', null, `Power in the ${title}, ${power.available} available from the source`),
-      tableOf(['', 'Fed inward', 'Fed outward', ''],
-        power.rows.map((row) => ({ over: row.over, cells: [row.name, row.inward, row.outward, row.over ? 'over its rating' : ''] })),
-        [false, true, true, false]),
-    ];
+    const out = [el('h3', null, `Power in the ${title}, ${power.available} available from the source, ${power.loads}`)];
+    if (power.rating) out.push(el('p', { class: 'note' }, power.rating));
+    for (const t of power.tables) {
+      out.push(el('h4', null, t.caption));
+      out.push(tableOf(t.headings, t.rows, t.headings.map((h, i) => i > 0 && i < t.headings.length - 1)));
+    }
+    return out;
+  }
+
+  // --- The response over frequency ---------------------------------------------
+
+  function hertz(hz) {
+    const prefixes = [[1e12, 'THz'], [1e9, 'GHz'], [1e6, 'MHz'], [1e3, 'kHz'], [1, 'Hz']];
+    const [scale, unit] = prefixes.find(([s]) => hz >= s) || [1e-3, 'mHz'];
+    return `${Number((hz / scale).toPrecision(3))} ${unit}`;
+  }
+
+  // One plot against frequency on a log scale: each line a list of [hz, dB];
+  // a figure beyond the top (a perfect match) is drawn at the top.
+  function plot(title, lines, top) {
+    const w = 560;
+    const h = 200;
+    const left = 44;
+    const bottom = 28;
+    const all = lines.flatMap((l) => l.points);
+    const lo = Math.log10(all[0][0]);
+    const hi = Math.max(Math.log10(all[all.length - 1][0]), lo + 1e-9);
+    const finite = all.map((p) => p[1]).filter((v) => typeof v === 'number' && v <= top);
+    let yMax = Math.min(top, Math.max(...finite, 1));
+    let yMin = Math.min(...finite, 0);
+    if (yMax - yMin < 0.1) yMax = yMin + 0.1;
+    const x = (hz) => left + (Math.log10(hz) - lo) / (hi - lo) * (w - left - 8);
+    const y = (db) => 8 + (1 - (Math.min(typeof db === 'number' ? db : top, yMax) - yMin) / (yMax - yMin)) * (h - bottom - 8);
+    const picture = svg('svg', { class: 'plot', viewBox: `0 0 ${w} ${h}`, role: 'img', 'aria-label': title });
+    picture.append(svg('rect', { class: 'frame', x: left, y: 8, width: w - left - 8, height: h - bottom - 8 }));
+    for (let d = Math.ceil(lo); d <= Math.floor(hi); d++) {
+      picture.append(svg('line', { class: 'grid', x1: x(10 ** d), x2: x(10 ** d), y1: 8, y2: h - bottom }));
+      picture.append(svg('text', { x: x(10 ** d), y: h - 10, 'text-anchor': 'middle' }, hertz(10 ** d)));
+    }
+    for (const v of [yMin, (yMin + yMax) / 2, yMax])
+      picture.append(svg('text', { x: left - 4, y: y(v) + 4, 'text-anchor': 'end' }, Number(v.toPrecision(3))));
+    lines.forEach((l, i) => {
+      const d = l.points.map((p, j) => `${j ? 'L' : 'M'}${x(p[0]).toFixed(1)} ${y(p[1]).toFixed(1)}`).join('');
+      picture.append(svg('path', { class: `curve curve-${i} ${l.dashed ? 'dashed' : ''}`, d }));
+    });
+    const legend = el('ul', { class: 'legend' }, ...lines.map((l, i) =>
+      el('li', { class: `curve-${i} ${l.dashed ? 'dashed' : ''}` }, l.name)));
+    return el('figure', { class: 'response' }, el('figcaption', null, title), picture, legend);
+  }
+
+  function radioSection(radio, builds) {
+    const out = [el('h3', null, 'At radio frequencies'), el('p', null, radio.model), el('p', null, radio.limits + ':')];
+    if (radio.holds) out.push(el('p', { id: 'holds' }, el('strong', null, radio.holds)));
+    for (const build of builds || []) if (build.holds) out.push(el('p', null, `${build.which} build: ${build.holds}`));
+    const series = (index) => (curve) => ({ name: curve.which, points: curve.points.map((p) => [p[0], p[index]]) });
+    out.push(plot('Loss (dB) against frequency', radio.curves.map(series(1)), 1e9));
+    out.push(plot('Return loss (dB) against frequency: input solid, output dashed', [
+      ...radio.curves.map((c) => ({ ...series(2)(c), name: c.which + ', input' })),
+      ...radio.curves.map((c) => ({ ...series(3)(c), name: c.which + ', output', dashed: true })),
+    ], 80));
+    if (radio.compare.length) {
+      out.push(el('h3', null, 'Each network designed for these entries, with these parts'));
+      out.push(tableOf(['Network', 'Where it holds'],
+        radio.compare.map((c) => ({ cells: [c.title, c.holds] })), [false, false]));
+    }
+    return out;
   }
 
   function figuresTable(figures) {
@@ -305,6 +369,7 @@
     }
     if (view.power) body.push(...powerTable(check ? 'resistors' : 'ideal design', view.power));
     if (view.builds) body.push(...buildsTable(view));
+    if (view.radio) body.push(...radioSection(view.radio, view.builds));
     for (const problem of reply.problems.filter((p) => p.field === 'rating'))
       body.push(el('p', { class: 'reason warn' }, problem.text));
     $('result-title').textContent = view.title + (check ? ', checked' : '');
@@ -381,7 +446,8 @@
     $('series').value = state.series;
     for (const key of flagOptions) $(key).checked = state[key];
     for (const key of textOptions) $(key).value = state[key];
-    for (const key of ['pairs', 'nearest', 'tolerance']) $(key).disabled = !state.series;
+    $('package').value = state.package;
+    for (const key of seriesOptions) $(key).disabled = !state.series;
     buildEntryFields();
   }
 
@@ -407,12 +473,14 @@
       buildEntryFields();
     } else if (target.id === 'series') {
       state.series = target.value;
-      for (const key of ['pairs', 'nearest', 'tolerance']) $(key).disabled = !state.series;
+      for (const key of seriesOptions) $(key).disabled = !state.series;
+    } else if (target.id === 'package') {
+      state.package = target.value;
     } else if (flagOptions.includes(target.id)) {
       state[target.id] = target.checked;
     } else if (textOptions.includes(target.id)) {
       state[target.id] = target.value;
-      if (target.id === 'name' || target.id === 'freq') {
+      if (target.id === 'name') {
         clearMessages('all', $('downloads'));
         writeAddress();
         return;
@@ -435,11 +503,12 @@
     const query = [];
     if (state.mode === 'design' && state.series) {
       query.push('series=' + encodeURIComponent(state.series));
-      for (const key of flagOptions) if (state[key]) query.push(key);
+      for (const key of ['pairs', 'nearest']) if (state[key]) query.push(key);
       if (state.tolerance) query.push('tolerance=' + encodeURIComponent(state.tolerance));
     }
-    for (const key of ['power', 'rating', 'name', 'freq'])
+    for (const key of [...sharedOptions, 'name'])
       if (state[key]) query.push(key + '=' + encodeURIComponent(state[key]));
+    if (state.compare) query.push('compare');
     return '#' + path.map(encodeURIComponent).join('/') + (query.length ? '?' + query.join('&') : '');
   }
 
@@ -484,17 +553,16 @@
     }));
     state.series = query.get('series') || '';
     for (const key of flagOptions) state[key] = query.has(key);
-    for (const key of textOptions) state[key] = query.get(key) || '';
+    for (const key of [...textOptions, 'package']) state[key] = query.get(key) || '';
   }
 
   // --- Downloads -------------------------------------------------------------
 
   function download(format) {
     clearMessages('all', $('downloads'));
-    // The subcircuit's name goes with the SPICE file, the frequencies with the Touchstone file.
+    // The subcircuit's name goes with the SPICE file.
     const q = Object.assign(request(), { op: 'export', of: state.mode, format });
     if (format === 'spice') q.name = state.name;
-    if (format === 'touchstone') q.freq = state.freq;
     const reply = ask(q);
     if (!reply.ok) {
       const here = $('downloads').querySelector('#message-' + reply.field);
@@ -518,7 +586,7 @@
     if (!table.ok) throw new Error(table.error);
     $('network').replaceChildren(...table.networks.map((n) => el('option', { value: n.id }, n.title)));
     $('series').append(...table.series.map((s) => el('option', { value: s }, s)));
-    $('freq').placeholder = table.frequencies;
+    $('package').append(...table.packages.map((p) => el('option', { value: p }, p)));
     readAddress();
     showState();
     update();
