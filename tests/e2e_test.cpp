@@ -100,6 +100,9 @@ TEST(Terminal, TheLineEditorReadsTheLocalesEncoding) {
     EXPECT_TRUE(run.wait().exited_with(0));
 }
 
+// Two seconds at the menu: a loop that polled or spun would cost a large
+// share of them; the start alone costs up to a tenth of a second or more
+// under the sanitizers on a busy machine.
 TEST(Terminal, WaitingAtTheMenuCostsNoCpu) {
     PtyRun run;
     ASSERT_TRUE(run.shows("Q - Quit Program\r\n"));
@@ -107,7 +110,7 @@ TEST(Terminal, WaitingAtTheMenuCostsNoCpu) {
     run.type("qx");
     Exit exit = run.wait();
     EXPECT_TRUE(exit.exited_with(0));
-    EXPECT_LT(exit.cpu_seconds(), 0.1);
+    EXPECT_LT(exit.cpu_seconds(), 0.5);
 }
 
 TEST(Terminal, LinesFromAFileAndKeysFromTheTerminal) {
