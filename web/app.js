@@ -565,8 +565,7 @@
     if (format === 'spice') q.name = state.name;
     const reply = ask(q);
     if (!reply.ok) {
-      const here = $('downloads').querySelector('#message-' + reply.field);
-      showMessage(here ? reply.field : 'format', reply.error);
+      showMessage($('message-' + reply.field) ? reply.field : 'format', reply.error);
       return;
     }
     const type = format === 'json' ? 'application/json' : 'text/plain';

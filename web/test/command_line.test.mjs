@@ -127,6 +127,17 @@ const cases = [
   ['#check/pi/50/50/96.25/96.25/71.15?power=1W&rating=0.5W', 'json',
     ['check', 'pi', '50', '50', '96.25', '96.25', '71.15', '--power', '1W', '--rating', '0.5W', '--json'],
     'padcalc-check-pi.json'],
+  ['#tee/50/50/10?series=E24&pairs&power=1W&rating=0.25W&load=all&max-voltage=4V&ambient=85', 'json',
+    ['tee', '50', '50', '10', '--series', 'E24', '--pairs', '--power', '1W', '--rating', '0.25W', '--load', 'all',
+      '--max-voltage', '4V', '--ambient', '85', '--json'], 'TEE_50_50_10DB.json'],
+  ['#pi/50/50/20?series=E24&package=0402&cg=0.1pF&freq=1M:10G:5&compare', 'json',
+    ['pi', '50', '50', '20', '--series', 'E24', '--package', '0402', '--cg', '0.1pF', '--freq', '1M:10G:5', '--compare',
+      '--json'], 'PI_50_50_20DB.json'],
+  ['#check/tee/50/50/26/26/35?power=1W&load=3:1&ls=0.4nH&freq=1M:1G:3', 'json',
+    ['check', 'tee', '50', '50', '26', '26', '35', '--power', '1W', '--load', '3:1', '--ls', '0.4nH', '--freq', '1M:1G:3',
+      '--json'], 'padcalc-check-tee.json'],
+  ['#tee/50/75/10?package=0603&freq=1M:3G:4', 'touchstone',
+    ['tee', '50', '75', '10', '--package', '0603', '--touchstone', '-', '--freq', '1M:3G:4'], 'TEE_50_75_10DB.s2p'],
 ];
 
 describe('downloads', () => {
@@ -227,8 +238,13 @@ const refusals = [
   ['#check/pi/50/50/96/96/0', ['check', 'pi', '50', '50', '96', '96', '0']],
   ['#tee/100M/100M/10?series=E24', ['tee', '100M', '100M', '10', '--series', 'E24']],
   ['#tee/50/75/10?name=2PAD', ['tee', '50', '75', '10', '--spice', '--name', '2PAD'], 'spice'],
-  ['#tee/50/75/10?freq=1G:1M:3', ['tee', '50', '75', '10', '--touchstone', '-', '--freq', '1G:1M:3'], 'touchstone'],
-  ['#pi/50/75/10?freq=1k:1k:2', ['pi', '50', '75', '10', '--touchstone', '-', '--freq', '1k:1k:2'], 'touchstone'],
+  ['#tee/50/75/10?freq=1G:1M:3', ['tee', '50', '75', '10', '--freq', '1G:1M:3']],
+  ['#pi/50/75/10?freq=1k:1k:2', ['pi', '50', '75', '10', '--freq', '1k:1k:2']],
+  ['#tee/50/75/10?power=1W&load=2:2', ['tee', '50', '75', '10', '--power', '1W', '--load', '2:2']],
+  ['#tee/50/75/10?power=1W&rating=1W&ambient=200', ['tee', '50', '75', '10', '--power', '1W', '--rating', '1W', '--ambient', '200']],
+  ['#check/tee/50/50/26/26/35?ls=2H', ['check', 'tee', '50', '50', '26', '26', '35', '--ls', '2H']],
+  ['#tee/50/75/10?flat=0.5', ['tee', '50', '75', '10', '--flat', '0.5']],
+  ['#tee/50/75/10?package=0805', ['tee', '50', '75', '10', '--package', '0805']],
 ];
 
 describe('messages', () => {
@@ -254,7 +270,29 @@ describe('messages', () => {
       return;
     }
     const help = spawnSync(native, ['--help'], { encoding: 'utf8' }).stdout;
-    const known = [...help.matchAll(/NETWORK: (.*)/g)].flatMap((m) => m[1].split(', '));
+    const known = [...new Set([...help.matchAll(/NETWORK: (.*)/g)].flatMap((m) => m[1].split(", ")))];
     assert.deepEqual((await listedNetworks()).map((n) => n.id).sort(), known.sort());
+  });
+});
+
+// What the page says of the parts at radio frequencies is what the text
+// report says, and it plots the response of the design and of each build.
+describe('radio frequency', () => {
+  test('where the pad holds, for the design, its builds and every network, in the text report\'s words', async (t) => {
+    if (!haveNative()) {
+      t.skip('PADCALC_NATIVE does not name the built command line');
+      return;
+    }
+    const { page, problems } = await openPage(browser, '#tee/50/50/10?series=E24&package=0402&cg=0.1pF&compare');
+    const text = commandLine(['tee', '50', '50', '10', '--series', 'E24', '--package', '0402', '--cg', '0.1pF', '--compare']);
+    const said = (await page.$eval('#result-body', (b) => b.innerText)).split('\n');
+    for (const line of text.split('\n').filter((l) => /holds|Each resistor with/.test(l))) {
+      const words = line.trim().replace(/^it /, 'It ').replace(/^(\S+)\s+(holds|does)/, '$2');
+      assert.ok(said.some((s) => s.includes(words)), words);
+    }
+    // A loss curve for the ideal design and each build; return losses in and out of each.
+    assert.deepEqual(await page.$$eval('figure.response', (all) => all.map((f) => f.querySelectorAll('path.curve').length)), [3, 6]);
+    assert.deepEqual(problems, []);
+    await page.close();
   });
 });
