@@ -5,18 +5,23 @@ import { fileURLToPath } from 'node:url';
 import { launch, openPage } from '../browser.mjs';
 
 const doc = join(dirname(fileURLToPath(import.meta.url)), '..', '..', 'doc');
-const hash = '#tee/50/75/10?series=E24&pairs&tolerance=1';
+const design = '#tee/50/75/10?series=E24&pairs&tolerance=1';
+const radio = '#tee/50/50/10?series=E24&package=0402&cg=0.1pF&compare';
+// Each: the file, the address, the viewport, and the part of the page shown
+// (all that fits in the viewport when none is named).
 const shots = [
-  ['web-desktop.png', { width: 1280, height: 1000 }, false],
-  ['web-phone.png', { width: 375, height: 812, isMobile: true, hasTouch: true }, false],
+  ['web-desktop.png', design, { width: 1280, height: 1000 }, null],
+  ['web-phone.png', design, { width: 375, height: 812, isMobile: true, hasTouch: true }, null],
+  ['web-radio.png', radio, { width: 1280, height: 1000 }, '#results'],
 ];
 
 const browser = await launch();
 try {
-  for (const [file, viewport, full] of shots) {
+  for (const [file, hash, viewport, part] of shots) {
     const { page, problems } = await openPage(browser, hash, viewport);
     if (problems.length) throw new Error(problems.join('\n'));
-    await page.screenshot({ path: join(doc, file), fullPage: full });
+    if (part) await (await page.$(part)).screenshot({ path: join(doc, file) });
+    else await page.screenshot({ path: join(doc, file) });
     console.log(join(doc, file));
     await page.close();
   }

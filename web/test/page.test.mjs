@@ -185,8 +185,12 @@ describe('address', () => {
     await page.click('#pairs');
     await fill(page, '#tolerance', '0.5');
     await fill(page, '#power', '30dBm');
+    await fill(page, '#load', 'all');
+    await page.select('#package', '0603');
+    await fill(page, '#cg', '0.1pF');
+    await page.click('#compare');
     const hash = await page.evaluate(() => location.hash);
-    assert.equal(hash, '#pi-bal/600/4k7/20dB?series=E96&pairs&tolerance=0.5&power=30dBm');
+    assert.equal(hash, '#pi-bal/600/4k7/20dB?series=E96&pairs&tolerance=0.5&power=30dBm&load=all&package=0603&cg=0.1pF&compare');
     const results = await text(page, '#result-body');
     await page.reload();
     await page.waitForFunction(() => performance.getEntriesByName('padcalc-ready').length > 0);
@@ -195,6 +199,8 @@ describe('address', () => {
     assert.deepEqual(await page.$$eval('#entry-fields input', (all) => all.map((i) => i.value)), ['600', '4k7', '20dB']);
     assert.equal(await page.$eval('#series', (s) => s.value), 'E96');
     assert.equal(await page.$eval('#pairs', (c) => c.checked), true);
+    assert.equal(await page.$eval('#package', (s) => s.value), '0603');
+    assert.equal(await page.$eval('#compare', (c) => c.checked), true);
     assert.equal(await text(page, '#result-body'), results);
     assert.deepEqual(problems, []);
     await page.close();
