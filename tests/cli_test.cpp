@@ -131,6 +131,9 @@ TEST(CommandLineRefusals, OneLineNamingTheArgument) {
         {{"tee", "50", "50", "1:10:1", "--spice", "--name", std::string(128, 'N')},
          "padcalc: --name '" + std::string(128, 'N') +
              "': with the sweep's 10 losses its names would be longer than 128 characters"},
+        {{"tee", "50", "50", "1:2:1", "--spice", "--name", std::string(127, 'N')},
+         "padcalc: --name '" + std::string(127, 'N') +
+             "': with the sweep's 2 losses its names would be longer than 128 characters"},
         {{"tee", "50", "50", "10", "--touchstone", "--json"},
          "padcalc: --touchstone: needs a value (FILE), not the option '--json'"},
         {{"tee", "50", "50", "10", "--touchstone", ""},
@@ -138,6 +141,8 @@ TEST(CommandLineRefusals, OneLineNamingTheArgument) {
         {{"tee", "50", "50", "1:2:1", "--touchstone", "x.s2p"},
          "padcalc: --touchstone takes one loss, not the sweep '1:2:1'"},
         {{"tee", "50", "50", "10", "--touchstone", "-", "--json"},
+         "padcalc: --touchstone - writes to standard output, in place of --json, --csv or --spice"},
+        {{"cascade", "tee", "50", "10", "--stages", "2", "--touchstone", "-", "--csv"},
          "padcalc: --touchstone - writes to standard output, in place of --json, --csv or --spice"},
         {{"tee", "50", "50", "10", "--touchstone", "x.s2p", "--freq", "10:10:3"},
          "padcalc: --freq '10:10:3': START and STOP are one frequency, which takes one point, not "

@@ -208,6 +208,35 @@ TEST(ChooseBuilds, RefusesValuesOutsideTheRange) {
     EXPECT_NE(why.find("loss"), std::string::npos) << why;
 }
 
+// The range's ends, 0.1 ohm and 10 Mohm, are values of every series: ideal
+// values at either (and at 100 ohm and 1 kohm, in every series too) are
+// built from themselves, and one a step beyond is refused.
+TEST(ChooseBuilds, TakesTheEndsOfTheRange) {
+    struct Case {
+        std::vector<double> ideal;
+        bool built;
+    } cases[] = {
+        {{0.1, 1000, 1e7}, true},
+        {{1e7, 0.1, 100}, true},
+        {{std::nextafter(0.1, 0.0), 100, 100}, false},
+        {{100, 100, std::nextafter(1e7, 2e7)}, false},
+    };
+    for (const Case& c : cases) {
+        Design d = design(network("tee"), 50, 50, 10);
+        d.resistors = c.ideal;
+        for (Series s : all_series) {
+            std::string why;
+            std::optional<Builds> builds = choose_builds(d, s, false, why);
+            ASSERT_EQ(builds.has_value(), c.built) << series_name(s) << " " << why;
+            if (builds)
+                EXPECT_EQ(totals(builds->nearest), c.ideal) << series_name(s);
+            else
+                EXPECT_NE(why.find("outside the preferred values' range"), std::string::npos)
+                    << why;
+        }
+    }
+}
+
 TEST(ToleranceSpread, ZeroIsTheBuildAndTheSpreadHoldsIt) {
     std::string why;
     for (const NetworkInfo& entry : networks()) {
