@@ -525,7 +525,8 @@ TEST(CommandLineRadio, BadValuesExitWithTwo) {
         {{"--cp", "1p", "--flat", "0dB"}, "--flat"},
         {{"--cp", "1p", "--match", "-1"}, "--match"},
         {{"--compare"}, "--compare"},
-        {{"--cp", "1p", "--freq", "1M:2P:3"}, "1M:2P:3"},
+        {{"--cp", "1p", "--freq", "1M:2e15:3"},
+         "'1M:2e15:3': with the parts' model, at most 1 PHz"},
     };
     for (const Case& c : cases) {
         std::vector<std::string> args = {"tee", "50", "75", "10"};
