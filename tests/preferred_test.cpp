@@ -200,6 +200,26 @@ TEST(ChooseBuilds, NoCombinationOfThePlainCandidatesDoesBetter) {
     }
 }
 
+// A 13 dB Bridged Tee on 100 ohm from E24 pairs: its loss is off by 0.00033
+// dB whether the outward series arm is 100 ohm alone or with 8.2 Mohm across
+// it, and that loss error outweighs either match, so the two merits are the
+// same; the tie goes to the build of fewer distinct values.
+TEST(ChooseBuilds, ATieGoesToTheBuildOfFewerValues) {
+    Design d = design(network("bridged-tee"), 100, 100, 13);
+    std::string why;
+    std::optional<Builds> builds = choose_builds(d, Series::e24, true, why);
+    ASSERT_TRUE(builds) << why;
+    const Build& best = builds->best;
+    EXPECT_EQ(best.resistors[0].parts, std::vector<double>{100});
+    EXPECT_EQ(best.resistors[1].parts, std::vector<double>{100});
+    EXPECT_EQ(best.resistors[2].parts, (std::vector<double>{30, 750}));
+    EXPECT_EQ(best.resistors[3].parts, (std::vector<double>{560, 910}));
+    std::vector<double> rival = totals(best);
+    rival[1] = 100 * 8.2e6 / (100 + 8.2e6);
+    EXPECT_NEAR(merit(d, analyse(d.network, rival, d.zone, d.ztwo)), best.merit,
+                1e-12 * best.merit);
+}
+
 TEST(ChooseBuilds, RefusesValuesOutsideTheRange) {
     std::string why;
     EXPECT_FALSE(choose_builds(design(network("tee"), 50, 50, 0.001), Series::e24, false, why));
