@@ -200,12 +200,61 @@ TEST(ChooseBuilds, NoCombinationOfThePlainCandidatesDoesBetter) {
     }
 }
 
+// A 13 dB Bridged Tee on 100 ohm from E24 pairs: its loss is off by 0.00033
+// dB whether the outward series arm is 100 ohm alone or with 8.2 Mohm across
+// it, and that loss error outweighs either match, so the two merits are the
+// same; the tie goes to the build of fewer distinct values.
+TEST(ChooseBuilds, ATieGoesToTheBuildOfFewerValues) {
+    Design d = design(network("bridged-tee"), 100, 100, 13);
+    std::string why;
+    std::optional<Builds> builds = choose_builds(d, Series::e24, true, why);
+    ASSERT_TRUE(builds) << why;
+    const Build& best = builds->best;
+    EXPECT_EQ(best.resistors[0].parts, std::vector<double>{100});
+    EXPECT_EQ(best.resistors[1].parts, std::vector<double>{100});
+    EXPECT_EQ(best.resistors[2].parts, (std::vector<double>{30, 750}));
+    EXPECT_EQ(best.resistors[3].parts, (std::vector<double>{560, 910}));
+    std::vector<double> rival = totals(best);
+    rival[1] = 100 * 8.2e6 / (100 + 8.2e6);
+    EXPECT_NEAR(merit(d, analyse(d.network, rival, d.zone, d.ztwo)), best.merit,
+                1e-12 * best.merit);
+}
+
 TEST(ChooseBuilds, RefusesValuesOutsideTheRange) {
     std::string why;
     EXPECT_FALSE(choose_builds(design(network("tee"), 50, 50, 0.001), Series::e24, false, why));
     EXPECT_NE(why.find("R1"), std::string::npos) << why;
     EXPECT_FALSE(choose_builds(design(network("tee"), 50, 50, -1), Series::e24, false, why));
     EXPECT_NE(why.find("loss"), std::string::npos) << why;
+}
+
+// The range's ends, 0.1 ohm and 10 Mohm, are values of every series: ideal
+// values at either (and at 100 ohm and 1 kohm, in every series too) are
+// built from themselves, and one a step beyond is refused.
+TEST(ChooseBuilds, TakesTheEndsOfTheRange) {
+    struct Case {
+        std::vector<double> ideal;
+        bool built;
+    } cases[] = {
+        {{0.1, 1000, 1e7}, true},
+        {{1e7, 0.1, 100}, true},
+        {{std::nextafter(0.1, 0.0), 100, 100}, false},
+        {{100, 100, std::nextafter(1e7, 2e7)}, false},
+    };
+    for (const Case& c : cases) {
+        Design d = design(network("tee"), 50, 50, 10);
+        d.resistors = c.ideal;
+        for (Series s : all_series) {
+            std::string why;
+            std::optional<Builds> builds = choose_builds(d, s, false, why);
+            ASSERT_EQ(builds.has_value(), c.built) << series_name(s) << " " << why;
+            if (builds)
+                EXPECT_EQ(totals(builds->nearest), c.ideal) << series_name(s);
+            else
+                EXPECT_NE(why.find("outside the preferred values' range"), std::string::npos)
+                    << why;
+        }
+    }
 }
 
 TEST(ToleranceSpread, ZeroIsTheBuildAndTheSpreadHoldsIt) {
