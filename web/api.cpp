@@ -44,6 +44,7 @@ using Json = nlohmann::ordered_json;
 // given: from where chip parts begin to matter to well past where most pads
 // stop holding.
 constexpr std::string_view plot_frequencies = "1MHz:100GHz:101";
+constexpr std::size_t plot_points = 500;
 
 // A request that cannot be answered, and the entry it concerns.
 struct Fault {
@@ -449,9 +450,17 @@ Json radio_view(const Result& r, const Settings& s) {
     view["compare"] = compare;
     // The response of the design and of each build, to plot: at the
     // frequencies asked for, else over the band where chip parts matter.
-    std::vector<double> hz = s.frequencies;
-    if (!s.sweep)
-        hz = *parse_frequencies(plot_frequencies);
+    std::vector<double> hz = s.sweep ? s.frequencies : *parse_frequencies(plot_frequencies);
+    // A plot needs no more points than it has pixels across: a long sweep is
+    // drawn through every so many of its frequencies, both ends kept.
+    if (std::size_t step = hz.size() / plot_points + 1; step > 1) {
+        std::vector<double> drawn;
+        for (std::size_t i = 0; i < hz.size(); i += step)
+            drawn.push_back(hz[i]);
+        if (drawn.back() != hz.back())
+            drawn.push_back(hz.back());
+        hz = std::move(drawn);
+    }
     Json curves = Json::array();
     for (Swept& w : swept(r)) {
         Json points = Json::array();
