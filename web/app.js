@@ -280,6 +280,7 @@
     const w = 560;
     const h = 200;
     const left = 44;
+    const right = 26; // room for the last frequency's label
     const bottom = 28;
     const all = lines.flatMap((l) => l.points);
     const lo = Math.log10(all[0][0]);
@@ -288,10 +289,10 @@
     let yMax = Math.min(top, Math.max(...finite, 1));
     let yMin = Math.min(...finite, 0);
     if (yMax - yMin < 0.1) yMax = yMin + 0.1;
-    const x = (hz) => left + (Math.log10(hz) - lo) / (hi - lo) * (w - left - 8);
+    const x = (hz) => left + (Math.log10(hz) - lo) / (hi - lo) * (w - left - right);
     const y = (db) => 8 + (1 - (Math.min(typeof db === 'number' ? db : top, yMax) - yMin) / (yMax - yMin)) * (h - bottom - 8);
     const picture = svg('svg', { class: 'plot', viewBox: `0 0 ${w} ${h}`, role: 'img', 'aria-label': title });
-    picture.append(svg('rect', { class: 'frame', x: left, y: 8, width: w - left - 8, height: h - bottom - 8 }));
+    picture.append(svg('rect', { class: 'frame', x: left, y: 8, width: w - left - right, height: h - bottom - 8 }));
     for (let d = Math.ceil(lo); d <= Math.floor(hi); d++) {
       picture.append(svg('line', { class: 'grid', x1: x(10 ** d), x2: x(10 ** d), y1: 8, y2: h - bottom }));
       picture.append(svg('text', { x: x(10 ** d), y: h - 10, 'text-anchor': 'middle' }, hertz(10 ** d)));
