@@ -499,7 +499,7 @@ Json build_view(const NetworkInfo& n, const Limits& limits, const char* which,
             {"return_loss_in", decibels(t->worst_return_loss_in, 2)},
             {"return_loss_out", decibels(t->worst_return_loss_out, 2)}};
     if (b.holds)
-        view["holds"] = "It " + holds_text(*b.holds, limits, false);
+        view["holds"] = holds_text(*b.holds, limits, false);
     if (b.power)
         view["power"] = power_view(*b.power);
     return view;

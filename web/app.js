@@ -311,7 +311,7 @@
   function radioSection(radio, builds) {
     const out = [el('h3', null, 'At radio frequencies'), el('p', null, radio.model), el('p', null, radio.limits + ':')];
     if (radio.holds) out.push(el('p', { id: 'holds' }, el('strong', null, radio.holds)));
-    for (const build of builds || []) if (build.holds) out.push(el('p', null, `${build.which} build: ${build.holds}`));
+    for (const build of builds || []) if (build.holds) out.push(el('p', null, `The ${build.which.toLowerCase()} build ${build.holds}`));
     const series = (index) => (curve) => ({ name: curve.which, points: curve.points.map((p) => [p[0], p[index]]) });
     out.push(plot('Loss (dB) against frequency', radio.curves.map(series(1)), 1e9));
     out.push(plot('Return loss (dB) against frequency: input solid, output dashed', [
