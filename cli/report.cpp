@@ -85,21 +85,9 @@ std::string build_text(const Result& r, std::string_view which, const BuildResul
     return text;
 }
 
-// A part's inductance or capacitance: none is 0, not 0.000 with no prefix.
-std::string parasitic(double value, std::string_view unit, bool ascii) {
-    return value == 0 ? "0 " + std::string(unit) : engineering(value, unit, ascii);
-}
-
 std::string part_model_text(const Result& r, bool ascii) {
-    const PartModel& m = *r.part_model;
-    std::string text = "\nEach resistor with " + parasitic(m.ls, "H", ascii) + " in series, " +
-                       parasitic(m.cp, "F", ascii) + " across and " + parasitic(m.cg, "F", ascii) +
-                       " to ground at each end";
-    if (!r.package.empty())
-        text += " (" + r.package + ")";
-    text += "\nWhere the loss stays within " + exact_number(r.limits.flat_db) + " dB of DC and " +
-            (r.design.network->outward_matched ? "each" : "the input") +
-            " return loss at or above " + exact_number(r.limits.match_db) + " dB:\n";
+    std::string text = "\n" + part_model_text(*r.part_model, r.package, ascii) + "\n" +
+                       limits_text(r.limits, r.design.network->outward_matched) + ":\n";
     if (r.holds)
         text += "  it " + holds_text(*r.holds, r.limits, ascii) + "\n";
     return text;

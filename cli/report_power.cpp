@@ -24,20 +24,11 @@ std::string flags(const Power& p, std::size_t i, std::optional<Feed> feed = std:
 }
 
 std::string heading(std::string_view which, const Power& p, bool ascii) {
-    std::string text = "\nPower in the " + std::string(which) + ", " + watts(p.available, ascii) +
-                       " available from the source";
-    const Load& load = p.cases.front().load;
-    if (p.cases.size() > 1)
-        text += ", the load matched, open and shorted";
-    else if (load.kind == Load::Kind::vswr)
-        text += ", a load of VSWR " + load_name(load) + " at each figure's worst phase";
-    else if (load.kind != Load::Kind::matched)
-        text += std::string(", the load ") + (load.kind == Load::Kind::open ? "open" : "shorted");
-    text += "\n";
-    if (p.derated)
-        text += "Rating " + watts(*p.rating, ascii) + ", derated to " + watts(*p.derated, ascii) +
-                " at " + exact_number(*p.ambient) + (ascii ? " C" : " °C") + "\n";
-    return text;
+    std::string loads = loads_text(p);
+    std::string derated = derated_text(p, ascii);
+    return "\nPower in the " + std::string(which) + ", " + watts(p.available, ascii) +
+           " available from the source" + (loads.empty() ? "" : ", " + loads) + "\n" +
+           (derated.empty() ? "" : derated + "\n");
 }
 
 // A figure right-aligned in a column of `width`.

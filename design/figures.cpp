@@ -23,6 +23,11 @@ std::string limit_text(Limit limit, const Limits& l) {
     return {};
 }
 
+// A part's inductance or capacitance: none is 0, not 0.000 with no prefix.
+std::string parasitic(double value, std::string_view unit, bool ascii) {
+    return value == 0 ? "0 " + std::string(unit) : engineering(value, unit, ascii);
+}
+
 } // namespace
 
 std::string fixed_point(double value, int decimals) {
@@ -80,6 +85,43 @@ std::string over_text(const Power& p, std::size_t i, std::optional<Feed> feed) {
     if (power)
         return "over its rating";
     return voltage ? "over its voltage rating" : "";
+}
+
+std::string loads_text(const Power& p) {
+    const Load& load = p.cases.front().load;
+    if (p.cases.size() > 1)
+        return "the load matched, open and shorted";
+    switch (load.kind) {
+    case Load::Kind::vswr:
+        return "a load of VSWR " + load_name(load) + " at each figure's worst phase";
+    case Load::Kind::open:
+        return "the load open";
+    case Load::Kind::shorted:
+        return "the load shorted";
+    case Load::Kind::matched:
+        break;
+    }
+    return {};
+}
+
+std::string derated_text(const Power& p, bool ascii) {
+    if (!p.derated)
+        return {};
+    return "Rating " + engineering(*p.rating, "W", ascii) + ", derated to " +
+           engineering(*p.derated, "W", ascii) + " at " + exact_number(*p.ambient) +
+           (ascii ? " C" : " °C");
+}
+
+std::string part_model_text(const PartModel& m, const std::string& package, bool ascii) {
+    return "Each resistor with " + parasitic(m.ls, "H", ascii) + " in series, " +
+           parasitic(m.cp, "F", ascii) + " across and " + parasitic(m.cg, "F", ascii) +
+           " to ground at each end" + (package.empty() ? "" : " (" + package + ")");
+}
+
+std::string limits_text(const Limits& l, bool outward_matched) {
+    return "Where the loss stays within " + exact_number(l.flat_db) + " dB of DC and " +
+           (outward_matched ? "each" : "the input") + " return loss at or above " +
+           exact_number(l.match_db) + " dB";
 }
 
 } // namespace padcalc

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "band.h"
+#include "part_model.h"
 #include "power.h"
 
 #include <optional>
@@ -26,5 +27,21 @@ std::string holds_text(const Holds& h, const Limits& l, bool ascii);
 // What part i is over, in words ("over its rating"), fed either way, or
 // with `feed` fed that way only; empty when it is within its ratings.
 std::string over_text(const Power& p, std::size_t i, std::optional<Feed> feed = std::nullopt);
+
+// The loads of the power figures, after "available from the source, ":
+// "the load open", "the load matched, open and shorted", "a load of VSWR
+// 3:1 at each figure's worst phase"; empty for a matched load alone.
+std::string loads_text(const Power& p);
+
+// "Rating 250.0 mW, derated to 170.6 mW at 85 °C", or empty without an ambient.
+std::string derated_text(const Power& p, bool ascii);
+
+// The parts' model: "Each resistor with 0.4000 nH in series, 0.05000 pF
+// across and 0 F to ground at each end (0402)".
+std::string part_model_text(const PartModel& m, const std::string& package, bool ascii);
+
+// The limits of the band: "Where the loss stays within 0.1 dB of DC and
+// each return loss at or above 20 dB".
+std::string limits_text(const Limits& l, bool outward_matched);
 
 } // namespace padcalc

@@ -406,39 +406,20 @@ Json feed_table(const Power& p, Feed feed, const char* caption) {
 }
 
 Json power_view(const Power& p) {
-    const Load& load = p.cases.front().load;
-    std::string loads = p.cases.size() > 1 ? "the load matched, open and shorted"
-                        : load.kind == Load::Kind::vswr
-                            ? "a load of VSWR " + load_name(load) + " at each figure's worst phase"
-                        : load.kind == Load::Kind::open    ? "the load open"
-                        : load.kind == Load::Kind::shorted ? "the load shorted"
-                                                           : "the load matched";
+    std::string loads = loads_text(p);
     Json view = {{"available", watts(p.available)},
-                 {"loads", loads},
+                 {"loads", loads.empty() ? "the load matched" : loads},
                  {"tables", Json::array({feed_table(p, Feed::inward, "Fed inward"),
                                          feed_table(p, Feed::outward, "Fed outward")})}};
     if (p.derated)
-        view["rating"] = "Rating " + watts(*p.rating) + ", derated to " + watts(*p.derated) +
-                         " at " + exact_number(*p.ambient) + " \u00b0C";
+        view["rating"] = derated_text(p, false);
     return view;
-}
-
-// A part's inductance or capacitance: none is 0, not 0.000 with no prefix.
-std::string parasitic(double value, std::string_view unit) {
-    return value == 0 ? "0 " + std::string(unit) : engineering(value, unit, false);
 }
 
 // The parts' model, where the pad holds and how far each network would.
 Json radio_view(const Result& r, const Settings& s) {
-    const PartModel& m = *r.part_model;
-    std::string model = "Each resistor with " + parasitic(m.ls, "H") + " in series, " +
-                        parasitic(m.cp, "F") + " across and " + parasitic(m.cg, "F") +
-                        " to ground at each end" +
-                        (r.package.empty() ? "" : " (" + r.package + ")");
-    std::string limits = "Where the loss stays within " + exact_number(r.limits.flat_db) +
-                         " dB of DC and " +
-                         (r.design.network->outward_matched ? "each" : "the input") +
-                         " return loss at or above " + exact_number(r.limits.match_db) + " dB";
+    std::string model = part_model_text(*r.part_model, r.package, false);
+    std::string limits = limits_text(r.limits, r.design.network->outward_matched);
     Json view = {{"model", model}, {"limits", limits}};
     if (r.holds)
         view["holds"] = "It " + holds_text(*r.holds, r.limits, false);

@@ -294,5 +294,11 @@ describe('radio frequency', () => {
     assert.deepEqual(await page.$$eval('figure.response', (all) => all.map((f) => f.querySelectorAll('path.curve').length)), [3, 6]);
     assert.deepEqual(problems, []);
     await page.close();
+    // A long sweep is drawn through about 500 of its points, both ends kept.
+    const long = await openPage(browser, '#tee/50/50/10?package=0402&freq=1M:1G:2001');
+    const points = await long.page.$eval('path.curve', (p) => p.getAttribute('d').split('L').length);
+    assert.ok(points >= 400 && points <= 502, `${points} points`);
+    assert.deepEqual(long.problems, []);
+    await long.page.close();
   });
 });
