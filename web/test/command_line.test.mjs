@@ -63,18 +63,29 @@ function sameText(a, b) {
   });
 }
 
-// Clicks a download button and reads the file Chromium saves.
+// Clicks a download button and reads the file Chromium saves, once Chromium
+// says the download is complete: while it writes, it holds the file's name
+// with an empty file beside the partial one, so the folder alone cannot tell.
 async function downloaded(page, format) {
   const into = mkdtempSync(join(folder, format + '-'));
   const session = await page.createCDPSession();
-  await session.send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: into });
+  let name;
+  const done = new Promise((resolve, reject) => {
+    const timer = setTimeout(() => reject(new Error(`no ${format} download`)), 10000);
+    session.on('Browser.downloadWillBegin', (e) => { name = e.suggestedFilename; });
+    session.on('Browser.downloadProgress', (e) => {
+      if (e.state === 'inProgress') return;
+      clearTimeout(timer);
+      if (e.state === 'completed') resolve();
+      else reject(new Error(`the ${format} download was ${e.state}`));
+    });
+  });
+  await session.send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: into, eventsEnabled: true });
   await page.click(`button[data-format="${format}"]`);
-  for (let waited = 0; waited < 5000; waited += 25) {
-    const files = readdirSync(into).filter((f) => !f.endsWith('.crdownload'));
-    if (files.length) return { name: files[0], text: readFileSync(join(into, files[0]), 'utf8') };
-    await new Promise((resolve) => setTimeout(resolve, 25));
-  }
-  throw new Error(`no ${format} download`);
+  await done;
+  await session.detach();
+  assert.deepEqual(readdirSync(into), [name], 'the folder holds the one file, complete');
+  return { name, text: readFileSync(join(into, name), 'utf8') };
 }
 
 function commandLine(args) {
