@@ -22,6 +22,18 @@ std::string model_line(const Result& r) {
 
 } // namespace
 
+namespace {
+
+// What the export holds, for its header: "Unbalanced Tee pad", but "L-pad"
+// and "Minimal Loss Pad (Balanced)" as they stand, since they name a pad.
+std::string what_pad(const NetworkInfo& n) {
+    std::string title(n.title);
+    bool named = title.find("pad") != std::string::npos || title.find("Pad") != std::string::npos;
+    return named ? title : title + " pad";
+}
+
+} // namespace
+
 std::string spice_report(const Result& r, const Settings& s, long sweep_index) {
     const Design& d = r.design;
     const NetworkInfo& n = *d.network;
@@ -34,7 +46,7 @@ std::string spice_report(const Result& r, const Settings& s, long sweep_index) {
         "Z1 " + exact_number(d.zone) + " ohm, Z2 " + exact_number(d.ztwo) + " ohm";
     if (!n.min_loss)
         entries += ", loss " + exact_number(d.loss) + " dB";
-    std::vector<std::string> header = {"padcalc: " + std::string(n.title) + " pad", entries, least,
+    std::vector<std::string> header = {"padcalc: " + what_pad(n), entries, least,
                                        "values: " + exported_values(r, s)};
     if (!r.part_model)
         return spice_subcircuit(exported_circuit(r, s), name, header);
@@ -44,7 +56,7 @@ std::string spice_report(const Result& r, const Settings& s, long sweep_index) {
 
 std::string touchstone_report(const Result& r, const Settings& s) {
     const Design& d = r.design;
-    std::vector<std::string> header = {"padcalc: " + std::string(d.network->title) + " pad, " +
+    std::vector<std::string> header = {"padcalc: " + what_pad(*d.network) + ", " +
                                        exported_values(r, s)};
     if (r.part_model)
         header.push_back(model_line(r));
