@@ -53,13 +53,14 @@ Decimal scaled(Decimal number, int power) {
 
 // The resistor code at the front of `text`, removed from it: a sign, digits,
 // R or a prefix in place of the decimal point, then digits, as in 4k7
-// (4.7 kΩ) and 2R2 (2.2 Ω).
+// (4.7 kΩ) and 2R2 (2.2 Ω). The digits before the point may be left out,
+// as in R47 (0.47 Ω) and K47 (470 Ω).
 std::optional<Decimal> take_resistor_code(std::string_view& text) {
     std::size_t sign = text.starts_with('+') || text.starts_with('-') ? 1 : 0;
     std::size_t whole_end = sign;
     while (whole_end < text.size() && is_digit(text[whole_end]))
         ++whole_end;
-    if (whole_end == sign || whole_end == text.size())
+    if (whole_end == text.size())
         return std::nullopt;
     std::string_view rest = text.substr(whole_end);
     int power = 0;
@@ -74,8 +75,8 @@ std::optional<Decimal> take_resistor_code(std::string_view& text) {
         ++fraction;
     if (fraction == 0)
         return std::nullopt;
-    std::string number =
-        std::string(text.substr(0, whole_end)) + "." + std::string(rest.substr(0, fraction));
+    std::string number = std::string(text.substr(0, whole_end)) + (whole_end == sign ? "0." : ".") +
+                         std::string(rest.substr(0, fraction));
     std::string_view digits = number;
     std::optional<Decimal> value = take_decimal(digits);
     text = rest.substr(fraction);

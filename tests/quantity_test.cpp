@@ -37,6 +37,10 @@ TEST(Ohms, ReadsNumbersPrefixesCodesAndUnits) {
         {"1K0", 1000},
         {"2.2K", 2200},
         {"4M7", 4.7e6},
+        // ... and may leave out the digits before the point.
+        {"R47", 0.47},
+        {"K47", 470},
+        {"-R1", -0.1},
         // A prefix moves the decimal point: the value is the double nearest
         // the number as written, not a product rounded twice.
         {"3u3", 3.3e-6},
@@ -51,7 +55,8 @@ TEST(Ohms, ReadsNumbersPrefixesCodesAndUnits) {
         ASSERT_TRUE(ohms) << c.text << ": " << ohms.reason();
         EXPECT_EQ(*ohms, c.ohms) << c.text;
     }
-    for (const char* text : {"", "K", "inf", "5e", "--5", "1,5", "50 ohm", "10dB", "2.2k7", "R47"})
+    for (const char* text :
+         {"", "K", "inf", "5e", "--5", "1,5", "50 ohm", "10dB", "2.2k7", "R", "Rk"})
         expect_refused(parse_ohms(text), text, "not a resistance");
     // A resistor code says its unit itself.
     for (const char* text : {"2R2R", "4k7R", "4K7ohm", "1k1k", "4K7.5"})
