@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <limits>
 
 namespace padcalc {
 namespace {
@@ -34,6 +35,16 @@ struct ArmState {
 
 std::size_t index(int i) { return static_cast<std::size_t>(i); }
 
+// a - b, or exactly 0 where it is within the rounding of its terms: the
+// ideal bridged Tee, matched, carries no current in the arm beside its
+// bridge, and a residue of 1e-44 W there is noise, not a figure.
+Phasor difference(Phasor a, Phasor b) {
+    Phasor d = a - b;
+    double rounding =
+        4 * std::numeric_limits<double>::epsilon() * std::max(std::abs(a), std::abs(b));
+    return std::abs(d) <= rounding ? Phasor(0) : d;
+}
+
 // Walks one pad from its port towards the load to its port towards the
 // source, noting each arm's state.
 PortState walk_back(const Circuit& c, Feed feed, PortState at, std::vector<ArmState>& arms) {
@@ -48,7 +59,7 @@ PortState walk_back(const Circuit& c, Feed feed, PortState at, std::vector<ArmSt
         Chain whole = inward ? chain(c) : reversed(chain(c));
         bridge = (whole.a_less_one * volts + whole.b * current) / loop[index(topology.bridge)];
         arms[index(topology.bridge)] = {bridge, false};
-        current -= bridge;
+        current = difference(current, bridge);
     }
     std::vector<Step> steps = topology.ladder;
     if (inward)

@@ -1,6 +1,6 @@
 // Where the power goes: each part of a pair against a divider worked by
-// hand, the worst phase of a VSWR against every phase, the derating, and
-// the split of a cascade against its closed form.
+// hand, the idle arm of a balanced bridge, the worst phase of a VSWR against every phase, the
+// derating, and the split of a cascade against its closed form.
 
 #include "design/cascade.h"
 #include "design/power.h"
@@ -48,6 +48,21 @@ TEST(PowerFlow, EachPartOfAPairAgainstADividerWorkedByHand) {
             EXPECT_NEAR(flow.volts[p], expected[p].volts, 1e-12) << expected[p].name << " " << load;
         }
         EXPECT_NEAR(flow.load, load == inf ? 0 : out * out * load, 1e-12) << load;
+    }
+}
+
+// The ideal bridged Tee, matched, is a balanced bridge: its two series arms
+// see the same voltage at each end of the other, so the arm on the far side
+// from the feed carries nothing. Exactly nothing, not a residue of rounding.
+TEST(PowerFlow, ABalancedBridgeLeavesItsFarArmIdle) {
+    for (double loss : {1.0, 20.0, 120.0, 300.0}) {
+        Design pad = design(network("bridged-tee"), 4700, 4700, loss);
+        Circuit one[] = {build_circuit(network("bridged-tee"), pad.resistors)};
+        PowerFlow in = power_flow(one, 4700, 4700, 1.0, Feed::inward, 0).front();
+        PowerFlow out = power_flow(one, 4700, 4700, 1.0, Feed::outward, 0).front();
+        EXPECT_EQ(in.parts[1], 0.0) << loss << " dB, R2 fed inward";
+        EXPECT_EQ(out.parts[0], 0.0) << loss << " dB, R1 fed outward";
+        EXPECT_NEAR(in.load, std::pow(10.0, -loss / 10), 1e-12 * std::pow(10.0, -loss / 10));
     }
 }
 
