@@ -127,8 +127,8 @@ std::string text_details(const Result& r, bool ascii) {
     std::string text = resistor_table(r, ascii);
     if (r.design.network->min_loss && !r.analysis)
         text += "Loss of the pad: " + fixed_point(r.design.loss, 3) + " dB\n";
-    if (r.analysis && r.design.buildable)
-        text += "\n" + analysis_figures(*r.analysis, ascii);
+    if (const Analysis* a = port_figures(r); a && r.design.buildable)
+        text += "\n" + analysis_figures(*a, ascii);
     if (r.part_model)
         text += part_model_text(r, ascii);
     if (r.power)

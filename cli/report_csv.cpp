@@ -138,7 +138,7 @@ std::string csv_header(const Result& first, bool builds, bool pairs) {
     std::string line = "network,z1,z2,loss_db,min_loss_db,buildable";
     for (const ResistorRole& resistor : first.design.network->resistors)
         line += "," + std::string(resistor.name);
-    if (first.analysis)
+    if (gives_port_figures(first))
         line += check_columns;
     if (builds)
         line += build_columns(first, "nearest", pairs) + build_columns(first, "best", pairs);
@@ -155,10 +155,12 @@ std::string csv_row(const Result& r, bool builds, bool pairs) {
     line += d.buildable ? ",true" : ",false";
     for (double ohms : d.resistors)
         add_figure(line, ohms);
-    if (const auto& a = r.analysis) {
+    if (const Analysis* a = port_figures(r)) {
         for (double figure :
              {a->z_in, a->z_out, a->return_loss_in, a->return_loss_out, a->vswr_in, a->vswr_out})
             add_figure(line, figure);
+    } else if (gives_port_figures(r)) {
+        line += ",,,,,,"; // a loss that cannot be built, in a sweep
     }
     if (builds) {
         add_build(line, r, r.nearest, pairs);

@@ -54,6 +54,8 @@ Result evaluate_unpowered(const Design& d, const Settings& s, std::vector<std::s
     r.part_model = s.part_model;
     r.package = s.package;
     r.limits = s.limits;
+    if (!d.network->outward_matched && makes_a_network(d))
+        r.ports = analyse(d.network, d.resistors, d.zone, d.ztwo);
     if (s.part_model && makes_a_network(d)) {
         r.holds = holds_of(d, d.resistors, {}, s);
         if (s.compare)
@@ -91,6 +93,16 @@ Result evaluate(const Design& d, const Settings& s, std::vector<std::string>& pr
     }
     check_ratings(r, "", problems);
     return r;
+}
+
+const Analysis* port_figures(const Result& r) {
+    if (r.analysis)
+        return &*r.analysis;
+    return r.ports ? &*r.ports : nullptr;
+}
+
+bool gives_port_figures(const Result& r) {
+    return r.analysis || !r.design.network->outward_matched;
 }
 
 void check_ratings(const Result& r, const std::string& of, std::vector<std::string>& problems) {

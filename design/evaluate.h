@@ -26,7 +26,10 @@ struct BuildResult {
 struct Result {
     Design design;
     std::optional<Analysis> analysis; // the figures of a check
-    std::optional<Power> power;       // of the ideal design, or the checked resistors
+    // The figures at the ports of a design whose outward port is not
+    // matched (the L-pad's): the impedance and return loss seen there.
+    std::optional<Analysis> ports;
+    std::optional<Power> power; // of the ideal design, or the checked resistors
     std::optional<Series> series;
     std::optional<BuildResult> nearest;
     std::optional<BuildResult> best;
@@ -52,6 +55,14 @@ Result evaluate_unpowered(const Design& d, const Settings& s, std::vector<std::s
 // Names each part over its ratings in the result's design and builds; `of`
 // follows the design's name in each message (" of stage 2").
 void check_ratings(const Result& r, const std::string& of, std::vector<std::string>& problems);
+
+// The figures at the ports that the reports give: a check's, or those of a
+// design whose outward port is not matched; none for other designs.
+const Analysis* port_figures(const Result& r);
+// Whether the report of `r` has room for them: every check, and every design
+// whose outward port is not matched, buildable or not (a sweep keeps its
+// columns).
+bool gives_port_figures(const Result& r);
 
 // The circuits of the design and of its builds, laid out part by part.
 Circuit design_circuit(const Result& r);

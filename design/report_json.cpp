@@ -200,8 +200,8 @@ Json json_report(const Result& r) {
     out["min_loss_db"] = d.min_loss;
     out["buildable"] = d.buildable;
     out["resistors"] = resistors;
-    if (r.analysis)
-        add_figures(out, *r.analysis);
+    if (const Analysis* a = port_figures(r))
+        add_figures(out, *a);
     if (r.power)
         out["power"] = power_json(*r.power);
     if (r.part_model) {

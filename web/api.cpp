@@ -498,8 +498,8 @@ Json result_view(const Result& r, const Settings& s) {
         {"title", n.title}, {"least_loss", decibels(d.min_loss, 3)}, {"resistors", resistors}};
     if (n.min_loss && !r.analysis)
         view["pad_loss"] = decibels(d.loss, 3);
-    if (r.analysis)
-        view["figures"] = figures_view(*r.analysis);
+    if (const Analysis* a = port_figures(r))
+        view["figures"] = figures_view(*a);
     if (r.power)
         view["power"] = power_view(*r.power);
     if (r.best) {
