@@ -23,11 +23,11 @@ std::string entries(const Result& r, bool ascii) {
     std::string ohm(ohm_sign(ascii));
     std::string text(n.title);
     if (n.equal_impedances && !r.analysis) // a check may be between any two impedances
-        text += ", " + exact_number(d.zone) + " " + ohm;
+        text += ", " + exact_figure(d.zone) + " " + ohm;
     else
-        text += ", " + exact_number(d.zone) + " " + ohm + " to " + exact_number(d.ztwo) + " " + ohm;
+        text += ", " + exact_figure(d.zone) + " " + ohm + " to " + exact_figure(d.ztwo) + " " + ohm;
     if (!n.min_loss && !r.analysis)
-        text += ", loss " + exact_number(d.loss) + " dB";
+        text += ", loss " + exact_figure(d.loss) + " dB";
     text += "\nLeast loss for these impedances: " + fixed_point(d.min_loss, 3) + " dB\n";
     return text;
 }

@@ -3,6 +3,7 @@
 #include "report.h"
 
 #include "design/export_text.h"
+#include "design/figures.h"
 #include "drawing.h"
 
 #include <cstdio>
@@ -18,8 +19,8 @@ std::string printed(const char* format, double value) {
 
 std::string heading(const CascadeResult& c, bool ascii) {
     std::string text = "Cascade of " + std::to_string(c.stages.size()) + " stages, " +
-                       std::string(c.network->title) + ", " + exact_number(c.z) +
-                       (ascii ? " ohm" : " Ω") + ", loss " + exact_number(c.loss) + " dB\n";
+                       std::string(c.network->title) + ", " + exact_figure(c.z) +
+                       (ascii ? " ohm" : " Ω") + ", loss " + exact_figure(c.loss) + " dB\n";
     return text + (c.split == Split::dissipation
                        ? "Split so that each stage dissipates the same power, fed inward\n"
                        : "Split so that each stage has the same loss\n");

@@ -38,6 +38,8 @@ std::string fixed_point(double value, int decimals) {
     return text;
 }
 
+std::string exact_figure(double value) { return std::isfinite(value) ? exact_number(value) : "-"; }
+
 std::string engineering(double value, std::string_view unit, bool ascii) {
     static constexpr const char* prefixes[] = {"p", "n", "µ", "m", "", "k", "M", "G"};
     if (!std::isfinite(value))

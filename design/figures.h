@@ -19,6 +19,9 @@ std::string engineering(double value, std::string_view unit, bool ascii);
 // A figure in a fixed number of decimals; one that is not a finite number
 // (the return loss of a perfect match, a resistor of a loss of 0 dB) is "-".
 std::string fixed_point(double value, int decimals);
+// A number as exact_number writes it, or "-" where it is not finite, as the
+// text reports write a figure that cannot be worked out: an entry of 1e400.
+std::string exact_figure(double value);
 
 // How far up a pad holds, in words: "holds to 2.345 GHz; above it the
 // input return loss falls below 20 dB".

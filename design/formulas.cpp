@@ -43,7 +43,10 @@ std::vector<double> halve(std::vector<double> r, int index) {
 double least_loss_nepers(double zone, double ztwo) {
     double high = std::max(zone, ztwo);
     double low = std::min(zone, ztwo);
-    return std::asinh(std::sqrt((high - low) / low));
+    double ratio = (high - low) / low;
+    // Beyond the largest double (1e300 ohm to 1e-300 ohm) the root of each.
+    double root = std::isfinite(ratio) ? std::sqrt(ratio) : std::sqrt(high - low) / std::sqrt(low);
+    return std::asinh(root);
 }
 
 // R1 and R2 the series arms, R3 the shunt arm: sqrt(Z1 Z2) / sinh x.
