@@ -38,7 +38,7 @@ std::string column(const std::string& figure, std::size_t width) {
     std::size_t shown = 0;
     for (char ch : figure)
         shown += (static_cast<unsigned char>(ch) & 0xC0) != 0x80;
-    return std::string(width > shown ? width - shown : 0, ' ') + figure;
+    return std::string(width > shown ? width - shown : 1, ' ') + figure; // never run together
 }
 
 // One load: each part's power and voltage fed inward and fed outward, and

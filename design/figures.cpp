@@ -41,12 +41,15 @@ std::string fixed_point(double value, int decimals) {
 std::string exact_figure(double value) { return std::isfinite(value) ? exact_number(value) : "-"; }
 
 std::string engineering(double value, std::string_view unit, bool ascii) {
-    static constexpr const char* prefixes[] = {"p", "n", "µ", "m", "", "k", "M", "G"};
+    static constexpr const char* prefixes[] = {"y", "z", "a", "f", "p", "n", "µ", "m", "",
+                                               "k", "M", "G", "T", "P", "E", "Z", "Y"};
+    constexpr int units = 8; // where the prefixes reach the unit itself
     if (!std::isfinite(value))
         return fixed_point(value, 3);
-    if (std::fabs(value) < 0.5e-15) // below 0.001 p: nothing
+    if (value == 0)
         return fixed_point(0.0, 3) + " " + std::string(unit);
-    if (std::fabs(value) >= 999.95e9) { // past the last prefix: powers of ten
+    // Past the prefixes at either end (a power of -300 dBm): powers of ten.
+    if (std::fabs(value) < 0.9995e-24 || std::fabs(value) >= 999.95e24) {
         char text[32];
         std::snprintf(text, sizeof text, "%.3e", value);
         return text + (" " + std::string(unit));
@@ -57,9 +60,9 @@ std::string engineering(double value, std::string_view unit, bool ascii) {
     double rounded = std::round(value / step) * step;
     if (std::fabs(rounded) >= std::pow(10.0, exponent + 1))
         ++exponent;
-    int power = std::max(-4, std::min(3, exponent >= 0 ? exponent / 3 : (exponent - 2) / 3));
+    int power = exponent >= 0 ? exponent / 3 : (exponent - 2) / 3;
     int decimals = std::max(0, 3 - (exponent - 3 * power));
-    std::string prefix = prefixes[power + 4];
+    std::string prefix = prefixes[power + units];
     if (ascii && prefix == "µ")
         prefix = "u";
     return fixed_point(rounded / std::pow(1000.0, power), decimals) + " " + prefix +

@@ -13,7 +13,8 @@
 namespace padcalc {
 
 // A value to four significant figures with an SI prefix: "141.9 Ω",
-// "4.700 kΩ", "520.0 mW". With `ascii`, micro is "u" rather than "µ".
+// "4.700 kΩ", "520.0 mW", "2.000 fW"; past yocto and yotta, a power of ten.
+// With `ascii`, micro is "u" rather than "µ".
 std::string engineering(double value, std::string_view unit, bool ascii);
 
 // A figure in a fixed number of decimals; one that is not a finite number
