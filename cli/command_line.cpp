@@ -435,6 +435,9 @@ int run_cascade(int argc, char** argv) {
     if (s.touchstone == "-" && s.format != Format::text)
         return usage_error("cascade", "--touchstone - writes to standard output, in place of "
                                       "--json, --csv or --spice");
+    if (s.format == Format::csv && !t.freq.empty() && s.touchstone.empty())
+        return usage_error("cascade", "--freq: a cascade's CSV is a row for each stage; the "
+                                      "whole cascade's response is in the text and --json");
     // Only the text has characters beyond ASCII: the locale is not looked up for the rest.
     s.ascii = s.ascii || (s.format == Format::text && !locale_is_utf8());
     return padcalc::run_cascade(n, z, loss, stages, s);

@@ -147,24 +147,27 @@ std::string text_details(const Result& r, bool ascii) {
     return text;
 }
 
+void text_sweep(const std::string& which, Response& response, const Settings& s,
+                const Sink& write) {
+    std::string block = "\nResponse of the " + which +
+                        "\n     frequency    loss dB   RL in dB  RL out dB  S21 " +
+                        (s.ascii ? "deg" : "°") + "\n";
+    for (double hz : s.frequencies) {
+        block += sweep_line(response.at(hz), s.ascii);
+        if (block.size() > 60000) {
+            write(block);
+            block.clear();
+        }
+    }
+    write(block);
+}
+
 void text_sweeps(const Result& r, const Settings& s, const Sink& write) {
     if (!s.sweep)
         return;
-    for (Swept& swept : swept(r)) {
-        std::string block =
-            "\nResponse of the " +
-            (r.analysis && swept.key.empty() ? std::string("resistors") : swept.which) +
-            "\n     frequency    loss dB   RL in dB  RL out dB  S21 " + (s.ascii ? "deg" : "°") +
-            "\n";
-        for (double hz : s.frequencies) {
-            block += sweep_line(swept.response.at(hz), s.ascii);
-            if (block.size() > 60000) {
-                write(block);
-                block.clear();
-            }
-        }
-        write(block);
-    }
+    for (Swept& swept : swept(r))
+        text_sweep(r.analysis && swept.key.empty() ? std::string("resistors") : swept.which,
+                   swept.response, s, write);
 }
 
 } // namespace padcalc

@@ -23,7 +23,9 @@ std::string text_details(const Result& r, bool ascii);
 std::string text_report(const CascadeResult& c, bool ascii);
 // A cascade as CSV: the header line, then a line for each stage, first its
 // number and last the fraction of the power fed inward that it dissipates.
-std::string csv_report(const CascadeResult& c, bool builds, bool pairs);
+// A row for each stage; with a part model, where each stage and the whole
+// cascade hold.
+std::string csv_report(const CascadeResult& c, const Settings& s);
 
 // The power table of the text report, for "ideal design" or "build".
 std::string power_text(std::string_view which, const Power& p, bool ascii);
@@ -31,12 +33,17 @@ std::string power_text(std::string_view which, const Power& p, bool ascii);
 // With `s.sweep`, a table of the response at each of s.frequencies for the
 // design (or the checked resistors) and for each build, written in pieces.
 void text_sweeps(const Result& r, const Settings& s, const Sink& write);
+// One response's table, headed "Response of the " and `which`.
+void text_sweep(const std::string& which, Response& response, const Settings& s, const Sink& write);
 
 // One header line for a run's results, and a line for each result; with
 // `builds`, each line also has the nearest and best builds' columns, and
 // with `pairs` the parts of each of their resistors.
 std::string csv_header(const Result& first, bool builds, bool pairs);
 std::string csv_row(const Result& r, bool builds, bool pairs);
+// Where a pad holds, as two columns: the frequency and "to", "never" or
+// "beyond 1 THz"; both empty when there is no part model.
+void add_holds(std::string& line, const std::optional<Holds>& h);
 
 // The same for what `s` asks: with a part model, how far up the pad holds;
 // with a sweep, a line for each frequency, the design's columns first and

@@ -51,15 +51,30 @@ std::string text_report(const CascadeResult& c, bool ascii) {
                 printed("%.3f", c.stages[k].design.loss) + " dB, dissipating " +
                 printed("%.4f", c.dissipated[k]) + " of the power fed in\n" +
                 text_details(c.stages[k], ascii);
-    return text + built(c);
+    text += built(c);
+    if (c.holds) {
+        const Result& first = c.stages.front();
+        text += "\nThe whole cascade of ideal designs, with these parts:\n  it " +
+                holds_text(*c.holds, first.limits, ascii) + "\n";
+    }
+    return text;
 }
 
-std::string csv_report(const CascadeResult& c, bool builds, bool pairs) {
-    std::string text = "stage," + open_line(csv_header(c.stages.front(), builds, pairs)) +
-                       ",dissipated_fraction\n";
-    for (std::size_t k = 0; k < c.stages.size(); ++k)
-        text += std::to_string(k + 1) + "," + open_line(csv_row(c.stages[k], builds, pairs)) + "," +
-                exact_number(c.dissipated[k]) + "\n";
+std::string csv_report(const CascadeResult& c, const Settings& s) {
+    bool builds = s.series.has_value();
+    std::string holds = c.holds ? ",holds_to_hz,holds" : "";
+    std::string text = "stage," + open_line(csv_header(c.stages.front(), builds, s.pairs)) + holds +
+                       ",dissipated_fraction" +
+                       (c.holds ? ",cascade_holds_to_hz,cascade_holds" : "") + "\n";
+    for (std::size_t k = 0; k < c.stages.size(); ++k) {
+        text += std::to_string(k + 1) + "," + open_line(csv_row(c.stages[k], builds, s.pairs));
+        if (c.holds)
+            add_holds(text, c.stages[k].holds);
+        text += "," + exact_number(c.dissipated[k]);
+        if (c.holds)
+            add_holds(text, c.holds);
+        text += "\n";
+    }
     return text;
 }
 

@@ -60,6 +60,13 @@ void add_build(std::string& line, const Result& r, const std::optional<BuildResu
 
 constexpr const char* sweep_columns = "loss_db,return_loss_in_db,return_loss_out_db,s21_deg";
 
+void add_point(std::string& line, const Point& p) {
+    for (double figure : {p.loss, p.return_loss_in, p.return_loss_out, p.s21_deg})
+        add_figure(line, figure);
+}
+
+} // namespace
+
 void add_holds(std::string& line, const std::optional<Holds>& h) {
     static constexpr const char* kinds[] = {"to", "never", "beyond 1 THz"};
     if (!h) {
@@ -71,13 +78,6 @@ void add_holds(std::string& line, const std::optional<Holds>& h) {
         line += exact_number(h->hz);
     line += "," + std::string(kinds[static_cast<int>(h->kind)]);
 }
-
-void add_point(std::string& line, const Point& p) {
-    for (double figure : {p.loss, p.return_loss_in, p.return_loss_out, p.s21_deg})
-        add_figure(line, figure);
-}
-
-} // namespace
 
 std::string csv_header(const Result& first, const Settings& s) {
     bool builds = s.series.has_value();

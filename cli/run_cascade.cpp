@@ -14,18 +14,31 @@ namespace {
 
 void say(const std::string& problem) { std::fprintf(stderr, "padcalc: %s\n", problem.c_str()); }
 
-std::string report(const CascadeResult& c, const Settings& s) {
+// The report in the chosen format; with --freq, the text and JSON give the
+// whole cascade's response, a block at a time.
+void report(const CascadeResult& c, const Settings& s, Output& out) {
+    Sink write = [&out](std::string_view text) { out.write(text); };
     switch (s.format) {
     case Format::text:
-        return text_report(c, s.ascii);
+        out.write(text_report(c, s.ascii));
+        if (s.sweep && c.buildable()) {
+            Response whole = exported_response(c, s);
+            text_sweep("whole cascade, the " + exported_values(c.stages.front(), s) +
+                           " of each stage",
+                       whole, s, write);
+        }
+        return;
     case Format::json:
-        return json_report(c).dump(2) + "\n";
+        write_json_report(c, s, write);
+        out.write("\n");
+        return;
     case Format::csv:
-        return csv_report(c, s.series.has_value(), s.pairs);
+        out.write(csv_report(c, s));
+        return;
     case Format::spice:
-        break;
+        out.write(spice_report(c, s));
+        return;
     }
-    return spice_report(c, s);
 }
 
 } // namespace
@@ -59,7 +72,7 @@ int run_cascade(Network network, double z, double loss, std::optional<int> stage
     }
     Output out;
     if (s.touchstone != "-" && (s.format != Format::spice || c.buildable()))
-        out.write(report(c, s));
+        report(c, s, out);
     return finish(out, status);
 }
 

@@ -97,7 +97,7 @@ bool CascadeResult::buildable() const {
 
 CascadeResult evaluate_cascade(Network network, double z, double loss, int stages,
                                const Settings& s, std::vector<std::string>& problems) {
-    CascadeResult c{network, z, loss, s.split, {}, {}, std::nullopt};
+    CascadeResult c{network, z, loss, s.split, {}, {}, std::nullopt, std::nullopt};
     std::vector<double> losses;
     for (const Design& d : stage_designs(network, z, loss, stages, s.split)) {
         std::vector<std::string> own;
@@ -115,6 +115,14 @@ CascadeResult evaluate_cascade(Network network, double z, double loss, int stage
         check_ratings(c.stages[k], of_stage(k), problems);
     if (std::optional<std::vector<Circuit>> best = circuits_of(c, &Result::best))
         c.built = analyse(cascade_chain(*best), z, z);
+    if (s.part_model) {
+        std::vector<Response> ideal;
+        for (const Result& r : c.stages)
+            ideal.emplace_back(network, r.design.resistors, std::vector<Choice>{}, s.part_model, z,
+                               z);
+        Response whole(std::move(ideal));
+        c.holds = holds(whole, s.limits, true);
+    }
     return c;
 }
 
@@ -144,6 +152,13 @@ std::vector<Circuit> exported_circuits(const CascadeResult& c, const Settings& s
     for (const Result& r : c.stages)
         circuits.push_back(exported_circuit(r, s));
     return circuits;
+}
+
+Response exported_response(const CascadeResult& c, const Settings& s) {
+    std::vector<Response> stages;
+    for (const Result& r : c.stages)
+        stages.push_back(exported_response(r, s));
+    return Response(std::move(stages));
 }
 
 } // namespace padcalc

@@ -40,6 +40,8 @@ struct CascadeResult {
     std::vector<Result> stages;
     std::vector<double> dissipated; // each stage's fraction of the power fed inward
     std::optional<Analysis> built;  // the cascade of each stage's best build
+    // With a part model: how far up the whole cascade of ideal designs holds.
+    std::optional<Holds> holds;
     bool buildable() const;
 };
 
@@ -57,5 +59,8 @@ std::optional<int> fewest_stages(Network network, double z, double loss, const S
 
 // The circuits that the exports take, stage by stage (exported_circuit).
 std::vector<Circuit> exported_circuits(const CascadeResult& c, const Settings& s);
+// The whole cascade's response with the parts' model, of the values the
+// exports take: each stage's own response, joined in order.
+Response exported_response(const CascadeResult& c, const Settings& s);
 
 } // namespace padcalc

@@ -35,6 +35,9 @@ std::string touchstone_report(const Result& r, const Settings& s);
 // each stage's design object with the fraction it dissipates; with builds,
 // the loss and return losses of the cascade of the best builds.
 nlohmann::ordered_json json_report(const CascadeResult& c);
+// The same, and with `s.sweep` the whole cascade's response at each of
+// `s.frequencies`, of the values the exports take.
+void write_json_report(const CascadeResult& c, const Settings& s, const Sink& write);
 // The cascade as one subcircuit, and its Touchstone file as one two-port.
 std::string spice_report(const CascadeResult& c, const Settings& s);
 std::string touchstone_report(const CascadeResult& c, const Settings& s);

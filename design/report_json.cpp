@@ -235,18 +235,17 @@ Json json_report(const CascadeResult& c) {
         out["build"] = {{"loss_db", c.built->loss},
                         {"return_loss_in_db", c.built->return_loss_in},
                         {"return_loss_out_db", c.built->return_loss_out}};
+    if (c.holds)
+        add_holds(out, *c.holds);
     return out;
 }
 
-void write_json_report(const Result& r, const Settings& s, const Sink& write) {
-    Json out = json_report(r);
-    std::vector<Swept> sweeps = s.sweep ? swept(r) : std::vector<Swept>{};
-    for (std::size_t i = 0; i < sweeps.size(); ++i) {
-        if (sweeps[i].key.empty())
-            out["sweep"] = marker(i);
-        else
-            out["build"][sweeps[i].key]["sweep"] = marker(i);
-    }
+namespace {
+
+// `out` as text with each sweep written where its marker is, a block at a
+// time: a million frequencies are never held at once.
+void write_with_sweeps(const Json& out, std::vector<Swept>& sweeps, const Settings& s,
+                       const Sink& write) {
     std::string text = out.dump(2);
     std::string_view rest = text;
     // The markers in the order the text has them.
@@ -267,6 +266,30 @@ void write_json_report(const Result& r, const Settings& s, const Sink& write) {
         rest.remove_prefix(at + marker(which).size() + 2);
     }
     write(rest);
+}
+
+} // namespace
+
+void write_json_report(const Result& r, const Settings& s, const Sink& write) {
+    Json out = json_report(r);
+    std::vector<Swept> sweeps = s.sweep ? swept(r) : std::vector<Swept>{};
+    for (std::size_t i = 0; i < sweeps.size(); ++i) {
+        if (sweeps[i].key.empty())
+            out["sweep"] = marker(i);
+        else
+            out["build"][sweeps[i].key]["sweep"] = marker(i);
+    }
+    write_with_sweeps(out, sweeps, s, write);
+}
+
+void write_json_report(const CascadeResult& c, const Settings& s, const Sink& write) {
+    Json out = json_report(c);
+    std::vector<Swept> sweeps;
+    if (s.sweep && c.buildable()) {
+        sweeps.push_back({exported_values(c.stages.front(), s), "", exported_response(c, s)});
+        out["sweep"] = marker(0);
+    }
+    write_with_sweeps(out, sweeps, s, write);
 }
 
 } // namespace padcalc

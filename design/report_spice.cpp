@@ -90,12 +90,24 @@ std::string spice_report(const CascadeResult& c, const Settings& s) {
     if (name.empty())
         name = default_spice_name(c.network, c.z, c.z, c.loss) + "_" +
                std::to_string(c.stages.size()) + "STAGES";
-    return spice_cascade(exported_circuits(c, s), name, cascade_header(c, s));
+    std::vector<std::string> header = cascade_header(c, s);
+    const Result& first = c.stages.front();
+    if (!first.part_model)
+        return spice_cascade(exported_circuits(c, s), name, header);
+    header.push_back(model_line(first));
+    return spice_cascade(exported_circuits(c, s), name, header, *first.part_model);
 }
 
 std::string touchstone_report(const CascadeResult& c, const Settings& s) {
-    Analysis a = analyse(cascade_chain(exported_circuits(c, s)), c.z, c.z);
-    return touchstone(a, c.z, c.z, s.frequencies, cascade_header(c, s));
+    std::vector<std::string> header = cascade_header(c, s);
+    const Result& first = c.stages.front();
+    if (!first.part_model) {
+        Analysis a = analyse(cascade_chain(exported_circuits(c, s)), c.z, c.z);
+        return touchstone(a, c.z, c.z, s.frequencies, header);
+    }
+    header.push_back(model_line(first));
+    Response response = exported_response(c, s);
+    return touchstone(response, c.z, c.z, s.frequencies, header);
 }
 
 } // namespace padcalc

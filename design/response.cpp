@@ -20,7 +20,22 @@ double longest_time(const Circuit& c, const PartModel& m, double zone, double zt
     return longest;
 }
 
+// Two two-ports in cascade, both referred to the one impedance: the second
+// loads the first with its S11, and what it reflects goes round between
+// them, 1 / (1 - S22 S11') in all.
+SParameters joined(const SParameters& a, const SParameters& b) {
+    Complex round = 1.0 / (1.0 - a.s22 * b.s11);
+    return {a.s11 + a.s12 * a.s21 * b.s11 * round, a.s21 * b.s21 * round, a.s12 * b.s12 * round,
+            b.s22 + b.s21 * b.s12 * a.s22 * round};
+}
+
 } // namespace
+
+Response::Response(std::vector<Response> stages) : stages_(std::move(stages)) {
+    for (const Response& stage : stages_)
+        quiet_hz_ = std::min(quiet_hz_, stage.quiet_hz_);
+    flat_ = at(0);
+}
 
 Response::Response(Network network, const std::vector<double>& resistors,
                    const std::vector<Choice>& choices, const std::optional<PartModel>& model,
@@ -43,14 +58,22 @@ Response::Response(Network network, const std::vector<double>& resistors,
         quiet_hz_ = 1e-3 / (2.0 * std::numbers::pi * longest);
 }
 
-SParameters Response::s(double hz) { return nodal_ ? nodal_->at(hz) : flat_.s; }
+SParameters Response::s(double hz) {
+    if (!stages_.empty()) {
+        SParameters whole = stages_.front().s(hz);
+        for (std::size_t k = 1; k < stages_.size(); ++k)
+            whole = joined(whole, stages_[k].s(hz));
+        return whole;
+    }
+    return nodal_ ? nodal_->at(hz) : flat_.s;
+}
 
 Point Response::at(double hz) {
     Point p = flat_;
     p.hz = hz;
-    if (!nodal_)
+    if (!nodal_ && stages_.empty())
         return p;
-    p.s = nodal_->at(hz);
+    p.s = s(hz);
     p.loss = decibels(p.s.s21);
     p.return_loss_in = decibels(p.s.s11);
     p.return_loss_out = decibels(p.s.s22);

@@ -30,6 +30,9 @@ class Response {
     Response(Network network, const std::vector<double>& resistors,
              const std::vector<Choice>& choices, const std::optional<PartModel>& model, double zone,
              double ztwo);
+    // Pads in cascade between one impedance, in order from the inward port:
+    // at each frequency their S-parameters joined as one two-port.
+    explicit Response(std::vector<Response> stages);
     Point at(double hz);
     // The S-parameters alone, without the logarithms: what a search needs.
     SParameters s(double hz);
@@ -40,6 +43,7 @@ class Response {
 
   private:
     std::optional<NodalTwoPort> nodal_;
+    std::vector<Response> stages_;
     Point flat_;
     double quiet_hz_ = HUGE_VAL;
 };

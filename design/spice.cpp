@@ -133,6 +133,11 @@ std::string spice_cascade(std::span<const Circuit> stages, std::string_view name
     return subcircuit(stages, name, comment_lines, nullptr);
 }
 
+std::string spice_cascade(std::span<const Circuit> stages, std::string_view name,
+                          const std::vector<std::string>& comment_lines, const PartModel& model) {
+    return subcircuit(stages, name, comment_lines, &model);
+}
+
 bool valid_spice_name(std::string_view name) {
     auto is_letter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
     auto is_digit = [](char c) { return c >= '0' && c <= '9'; };

@@ -35,6 +35,9 @@ std::string spice_subcircuit(const Circuit& circuit, std::string_view name,
 // sk (or skp and skn). One stage is the pad's own subcircuit.
 std::string spice_cascade(std::span<const Circuit> stages, std::string_view name,
                           const std::vector<std::string>& comment_lines);
+// The same with each part as the part model has it (below).
+std::string spice_cascade(std::span<const Circuit> stages, std::string_view name,
+                          const std::vector<std::string>& comment_lines, const PartModel& model);
 
 // The same with each part as the part model has it: the resistor R1 in
 // series with the inductance L_R1 (through the node n_R1), the capacitance

@@ -64,6 +64,10 @@ TEST(CommandLineRefusals, OneLineNamingTheArgument) {
         {{"tea", "50", "75", "10"}, "padcalc: 'tea': unknown command; did you mean tee?"},
         {{"tee", "50", "75", "10", "--seris", "E24"},
          "padcalc: '--seris': unknown option; did you mean --series?"},
+        {{"cascade", "tee", "50", "20", "--stages", "2", "--package", "0402", "--csv", "--freq",
+          "1G:2G:2"},
+         "padcalc: --freq: a cascade's CSV is a row for each stage; the whole cascade's response "
+         "is in the text and --json"},
         {{"tee", "50", "75", "10", "--sereis", "E24"},
          "padcalc: '--sereis': unknown option; did you mean --series?"},
         {{"check", "bridge", "50", "50", "1", "2", "3"}, "padcalc: 'bridge': unknown network"},

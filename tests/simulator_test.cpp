@@ -403,6 +403,34 @@ TEST_P(SimulatorSweep, E24BuildsMatchResponse) {
 
 INSTANTIATE_TEST_SUITE_P(EachNetwork, SimulatorSweep, ::testing::ValuesIn(rf_cases), case_name);
 
+// Three pads in cascade, each part with Ls, Cp and Cg, as one subcircuit in
+// the simulator: their responses joined stage by stage give what it gives,
+// where the stages' reflections between them matter (10 GHz and up).
+TEST(SimulatedCascade, PartsModelledStageByStage) {
+    if (!ngspice_on_path())
+        GTEST_SKIP() << "ngspice is not on PATH (apt-get install ngspice)";
+    for (Network n : {network("pi"), network("h")}) {
+        std::vector<Circuit> circuits;
+        std::vector<Response> responses;
+        for (double loss : stage_losses(40, 3, Split::dissipation)) {
+            Design d = design(n, 50, 50, loss);
+            circuits.push_back(build_circuit(n, d.resistors));
+            responses.emplace_back(n, d.resistors, std::vector<Choice>{}, rf_model, 50, 50);
+        }
+        Response whole(std::move(responses));
+        auto points = ac_sweep(spice_cascade(circuits, "PAD", {}, rf_model),
+                               sweep_bench(n->balanced, 50, 50));
+        ASSERT_EQ(points.size(), 88U) << n->id;
+        for (auto [hz, v_out] : points) {
+            std::complex<double> s21 = 2.0 * v_out;
+            Point p = whole.at(hz);
+            EXPECT_NEAR(-20 * std::log10(std::abs(s21)), p.loss, 0.01) << n->id << " " << hz;
+            double degrees = std::arg(s21) * 180 / std::numbers::pi;
+            EXPECT_NEAR(std::remainder(degrees - p.s21_deg, 360.0), 0, 0.1) << hz;
+        }
+    }
+}
+
 // ---- the subcircuit's text -------------------------------------------------
 
 std::vector<std::string> words(const std::string& line) {
