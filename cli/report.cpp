@@ -86,10 +86,10 @@ std::string build_text(const Result& r, std::string_view which, const BuildResul
 }
 
 std::string part_model_text(const Result& r, bool ascii) {
-    std::string text = "\n" + part_model_text(*r.part_model, r.package, ascii) + "\n" +
-                       limits_text(r.limits, r.design.network->outward_matched) + ":\n";
+    std::string text = "\n" + part_model_text(*r.part_model, r.package, ascii) + "\n";
     if (r.holds)
-        text += "  it " + holds_text(*r.holds, r.limits, ascii) + "\n";
+        text += limits_text(r.limits, r.design.network->outward_matched) + ":\n  it " +
+                holds_text(*r.holds, r.limits, ascii) + "\n";
     return text;
 }
 

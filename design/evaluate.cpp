@@ -56,6 +56,9 @@ Result evaluate_unpowered(const Design& d, const Settings& s, std::vector<std::s
     r.limits = s.limits;
     if (!d.network->outward_matched && makes_a_network(d))
         r.ports = analyse(d.network, d.resistors, d.zone, d.ztwo);
+    if ((s.part_model || s.sweep) && d.buildable && !makes_a_network(d))
+        problems.push_back("the response over frequency is not worked out: " +
+                           why_not_a_network(d));
     if (s.part_model && makes_a_network(d)) {
         r.holds = holds_of(d, d.resistors, {}, s);
         if (s.compare)
