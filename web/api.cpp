@@ -522,6 +522,12 @@ Json result_reply(Request& q, bool check) {
             {"problems", w->problems}};
 }
 
+// The most frequencies a file from the page holds. The page builds the
+// file in memory and hands it over as a string, a few copies at once; the
+// JSON of a million frequencies with both builds is over a gigabyte, more
+// than a browser gives a page. The command line streams up to 1,000,000.
+constexpr std::size_t max_page_frequencies = 50'000;
+
 // The file the command line would write with --json, --spice or
 // --touchstone, named for the design as its subcircuit is named.
 Json export_reply(Request& q) {
@@ -536,6 +542,12 @@ Json export_reply(Request& q) {
         return {};
     const Design& d = w->result.design;
     const Settings& s = w->settings;
+    if ((s.sweep || format == "touchstone") && s.frequencies.size() > max_page_frequencies) {
+        q.refuse("freq", entry_refusal("--freq", q.text("freq"),
+                                       "the page writes a file of at most 50,000 frequencies; the "
+                                       "command line writes up to 1,000,000"));
+        return {};
+    }
     std::string base = check ? "padcalc-check-" + std::string(d.network->id)
                        : !s.spice_name.empty()
                            ? s.spice_name

@@ -234,6 +234,13 @@ describe('downloads', () => {
     await page.click('button[data-format="touchstone"]');
     assert.equal(await page.$eval('#message-freq', (m) => m.textContent),
       "--freq '1G:1M:3': STOP must not be below START");
+    // A file too large for a page to hold, said rather than a crash.
+    await page.$eval('#freq', (input) => input.select());
+    await page.keyboard.type('1M:20G:50001');
+    await page.click('button[data-format="json"]');
+    await page.waitForFunction(() => document.getElementById('message-freq').textContent.includes('50,000'));
+    assert.equal(await page.$eval('#message-freq', (m) => m.textContent),
+      "--freq '1M:20G:50001': the page writes a file of at most 50,000 frequencies; the command line writes up to 1,000,000");
     assert.deepEqual(problems, []);
     await page.close();
   });
