@@ -238,7 +238,12 @@ std::optional<int> parse(CLI::App& app, std::string_view command, int argc, char
                 extra = argv[i];
         return usage_error(command, "'" + extra + "': unexpected argument");
     } catch (const CLI::ParseError& e) {
-        return usage_error(command, e.what());
+        // CLI11 says "--series: At Most 1 required but received 2".
+        std::string what = e.what();
+        std::size_t twice = what.find(": At Most 1 required but received");
+        if (twice != std::string::npos)
+            return usage_error(command, what.substr(0, twice) + ": given more than once");
+        return usage_error(command, what);
     }
     return std::nullopt;
 }

@@ -8,6 +8,7 @@
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
+#include <cctype>
 
 namespace padcalc {
 
@@ -151,7 +152,9 @@ std::size_t edit_distance(std::string_view a, std::string_view b) {
         row[0] = i;
         for (std::size_t j = 1; j <= b.size(); ++j) {
             std::size_t above = row[j];
-            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] != b[j - 1])});
+            bool differ = std::tolower(static_cast<unsigned char>(a[i - 1])) !=
+                          std::tolower(static_cast<unsigned char>(b[j - 1]));
+            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + differ});
             diagonal = above;
         }
     }

@@ -45,10 +45,13 @@ std::optional<OptionFault> read_series_and_name(const OptionTexts& t, Settings& 
     s.spice_name = t.name;
     s.touchstone = t.touchstone;
     if (!s.spice_name.empty() && !valid_spice_name(s.spice_name))
-        return OptionFault{
-            "--name",
-            entry_refusal("--name", s.spice_name,
-                          "not a SPICE name: a letter, then letters, digits and underscores")};
+        return OptionFault{"--name",
+                           entry_refusal("--name", s.spice_name,
+                                         s.spice_name.size() > max_spice_name
+                                             ? "longer than the 128 characters a SPICE name "
+                                               "may have"
+                                             : "not a SPICE name: a letter, then letters, "
+                                               "digits and underscores")};
     return std::nullopt;
 }
 
@@ -78,7 +81,9 @@ std::optional<OptionFault> read_part_model(const OptionTexts& t, Settings& s) {
         if (v.text.empty())
             continue;
         Parsed<double> parsed = v.parse(v.text);
-        if (!parsed || !(*parsed >= 0 && *parsed <= 1))
+        if (!parsed)
+            return OptionFault{v.option, entry_refusal(v.option, v.text, parsed.reason())};
+        if (!(*parsed >= 0 && *parsed <= 1))
             return OptionFault{v.option, entry_refusal(v.option, v.text, v.what)};
         v.value = *parsed;
     }

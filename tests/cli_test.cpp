@@ -68,6 +68,16 @@ TEST(CommandLineRefusals, OneLineNamingTheArgument) {
           "1G:2G:2"},
          "padcalc: --freq: a cascade's CSV is a row for each stage; the whole cascade's response "
          "is in the text and --json"},
+        {{"TEE", "50", "75", "10"}, "padcalc: 'TEE': unknown command; did you mean tee?"},
+        {{"tee", "50", "75", "10", "--JSON"},
+         "padcalc: '--JSON': unknown option; did you mean --json?"},
+        {{"tee", "50", "75", "10", "--series", "E24", "--series", "E12"},
+         "padcalc: --series: given more than once"},
+        {{"tee", "50", "75", "10", "--cp", "0.05pH"},
+         "padcalc: --cp '0.05pH': not a capacitance: such as 0.05pF or 50f"},
+        {{"tee", "50", "75", "10", "--spice", "--name", "A" + std::string(128, 'b')},
+         "padcalc: --name 'A" + std::string(128, 'b') +
+             "': longer than the 128 characters a SPICE name may have"},
         {{"tee", "50", "75", "10", "--sereis", "E24"},
          "padcalc: '--sereis': unknown option; did you mean --series?"},
         {{"check", "bridge", "50", "50", "1", "2", "3"}, "padcalc: 'bridge': unknown network"},
