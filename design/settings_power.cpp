@@ -65,6 +65,8 @@ std::optional<OptionFault> read_ambient(const std::string& text, Settings& s) {
     if (*ambient > s.derating.limit)
         return refused("--ambient", text,
                        fmt::format("above the derating's limit of {:g} C", s.derating.limit));
+    if (*ambient < -273.15)
+        return refused("--ambient", text, "below absolute zero, -273.15 C");
     s.ambient = *ambient;
     return std::nullopt;
 }

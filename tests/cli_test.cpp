@@ -69,6 +69,8 @@ TEST(CommandLineRefusals, OneLineNamingTheArgument) {
          "padcalc: --freq: a cascade's CSV is a row for each stage; the whole cascade's response "
          "is in the text and --json"},
         {{"TEE", "50", "75", "10"}, "padcalc: 'TEE': unknown command; did you mean tee?"},
+        {{"tee", "50", "50", "10", "--power", "1W", "--rating", "1W", "--ambient", "-273.16"},
+         "padcalc: --ambient '-273.16': below absolute zero, -273.15 C"},
         {{"tee", "50", "75", "10", "--JSON"},
          "padcalc: '--JSON': unknown option; did you mean --json?"},
         {{"tee", "50", "75", "10", "--series", "E24", "--series", "E12"},
