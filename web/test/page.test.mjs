@@ -37,8 +37,9 @@ describe('networks', () => {
         if (await page.$('#f-' + key)) await fill(page, '#f-' + key, value);
       assert.equal(await text(page, '#result-title'), title, id);
       assert.deepEqual(await messages(page), [], id);
-      const rows = await page.$$eval('#result-body table:first-of-type tbody tr', (trs) =>
-        trs.map((tr) => [...tr.children].map((td) => td.textContent)));
+      // The first table is the resistors'; the L-pad's figures follow.
+      const rows = await page.$$eval('#result-body table', (tables) =>
+        [...tables[0].querySelectorAll('tbody tr')].map((tr) => [...tr.children].map((td) => td.textContent)));
       assert.ok(rows.length >= 2, id);
       for (const [name, role, value] of rows) {
         assert.match(name, /^R\d/, id);
@@ -55,6 +56,9 @@ describe('networks', () => {
       // The L-pad and U-pad match the inward side only, and say so.
       const inwardOnly = await page.$eval('#result-body', (b) => b.textContent.includes('Matched at the inward port only.'));
       assert.equal(inwardOnly, ['l-pad', 'u-pad'].includes(id), id);
+      // ... and give the impedance and return loss at each port, as a check does.
+      const figures = await page.$eval('#result-body', (b) => b.textContent.includes('Loss and match'));
+      assert.equal(figures, inwardOnly, id);
     }
     assert.deepEqual(problems, []);
     await page.close();
