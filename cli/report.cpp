@@ -52,7 +52,7 @@ std::string resistor_table(const Result& r, bool ascii) {
 std::string port_figures(std::string_view port, double z, double return_loss, double vswr,
                          bool ascii) {
     return std::string(port) + " impedance " + ohms(z, ascii) + ", return loss " +
-           fixed_point(return_loss, 2) + " dB, VSWR " + fixed_point(vswr, 4) + "\n";
+           return_loss_text(return_loss) + " dB, VSWR " + fixed_point(vswr, 4) + "\n";
 }
 
 std::string analysis_figures(const Analysis& a, bool ascii) {
@@ -104,15 +104,12 @@ std::string compare_text(const Result& r, bool ascii) {
     return text;
 }
 
-// A return loss in the sweep's table: a match too close to tell is "> 300".
-std::string return_loss_cell(double db) { return db < 300 ? fixed_point(db, 2) : "> 300"; }
-
 std::string sweep_line(const Point& p, bool ascii) {
     char line[160];
     std::snprintf(line, sizeof line, "%14s %10s %10s %10s %9s\n",
                   engineering(p.hz, "Hz", ascii).c_str(), fixed_point(p.loss, 4).c_str(),
-                  return_loss_cell(p.return_loss_in).c_str(),
-                  return_loss_cell(p.return_loss_out).c_str(), fixed_point(p.s21_deg, 2).c_str());
+                  return_loss_text(p.return_loss_in).c_str(),
+                  return_loss_text(p.return_loss_out).c_str(), fixed_point(p.s21_deg, 2).c_str());
     return line;
 }
 

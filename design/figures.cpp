@@ -40,6 +40,8 @@ std::string fixed_point(double value, int decimals) {
 
 std::string exact_figure(double value) { return std::isfinite(value) ? exact_number(value) : "-"; }
 
+std::string return_loss_text(double db) { return db < 300 ? fixed_point(db, 2) : "> 300"; }
+
 std::string engineering(double value, std::string_view unit, bool ascii) {
     static constexpr const char* prefixes[] = {"y", "z", "a", "f", "p", "n", "µ", "m", "",
                                                "k", "M", "G", "T", "P", "E", "Z", "Y"};

@@ -23,6 +23,9 @@ std::string fixed_point(double value, int decimals);
 // A number as exact_number writes it, or "-" where it is not finite, as the
 // text reports write a figure that cannot be worked out: an entry of 1e400.
 std::string exact_figure(double value);
+// A return loss to two decimals; a match too close to tell, at or beyond
+// 300 dB (or exact, infinite), is "> 300".
+std::string return_loss_text(double db);
 
 // How far up a pad holds, in words: "holds to 2.345 GHz; above it the
 // input return loss falls below 20 dB".

@@ -363,10 +363,10 @@ Json figures_view(const Analysis& a) {
         return Json{{"label", label}, {"value", std::move(value)}};
     };
     return Json::array({row("Loss", decibels(a.loss, 4)), row("Input impedance", ohms(a.z_in)),
-                        row("Input return loss", decibels(a.return_loss_in, 2)),
+                        row("Input return loss", return_loss_text(a.return_loss_in) + " dB"),
                         row("Input VSWR", fixed_point(a.vswr_in, 4)),
                         row("Output impedance", ohms(a.z_out)),
-                        row("Output return loss", decibels(a.return_loss_out, 2)),
+                        row("Output return loss", return_loss_text(a.return_loss_out) + " dB"),
                         row("Output VSWR", fixed_point(a.vswr_out, 4))});
 }
 
