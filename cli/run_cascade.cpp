@@ -21,7 +21,7 @@ void report(const CascadeResult& c, const Settings& s, Output& out) {
     switch (s.format) {
     case Format::text:
         out.write(text_report(c, s.ascii));
-        if (s.sweep && c.buildable()) {
+        if (s.sweep && c.analysable()) {
             Response whole = exported_response(c, s);
             text_sweep("whole cascade, the " + exported_values(c.stages.front(), s) +
                            " of each stage",

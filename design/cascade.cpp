@@ -95,6 +95,12 @@ bool CascadeResult::buildable() const {
                        [](const Result& r) { return r.design.buildable; });
 }
 
+bool CascadeResult::analysable() const {
+    return std::all_of(stages.begin(), stages.end(), [](const Result& r) {
+        return r.design.buildable && why_not_a_network(r.design).empty();
+    });
+}
+
 CascadeResult evaluate_cascade(Network network, double z, double loss, int stages,
                                const Settings& s, std::vector<std::string>& problems) {
     CascadeResult c{network, z, loss, s.split, {}, {}, std::nullopt, std::nullopt};
@@ -115,7 +121,7 @@ CascadeResult evaluate_cascade(Network network, double z, double loss, int stage
         check_ratings(c.stages[k], of_stage(k), problems);
     if (std::optional<std::vector<Circuit>> best = circuits_of(c, &Result::best))
         c.built = analyse(cascade_chain(*best), z, z);
-    if (s.part_model) {
+    if (s.part_model && c.analysable()) {
         std::vector<Response> ideal;
         for (const Result& r : c.stages)
             ideal.emplace_back(network, r.design.resistors, std::vector<Choice>{}, s.part_model, z,

@@ -43,6 +43,10 @@ struct CascadeResult {
     // With a part model: how far up the whole cascade of ideal designs holds.
     std::optional<Holds> holds;
     bool buildable() const;
+    // Every stage buildable, with values the analysis over frequency takes
+    // (from 1e-9 to 1e15 ohm): else the whole cascade's response is not
+    // worked out, as a stage's own is not.
+    bool analysable() const;
 };
 
 // Works out what `s` asks for the cascade. Problems that are not a design's

@@ -285,7 +285,7 @@ void write_json_report(const Result& r, const Settings& s, const Sink& write) {
 void write_json_report(const CascadeResult& c, const Settings& s, const Sink& write) {
     Json out = json_report(c);
     std::vector<Swept> sweeps;
-    if (s.sweep && c.buildable()) {
+    if (s.sweep && c.analysable()) {
         sweeps.push_back({exported_values(c.stages.front(), s), "", exported_response(c, s)});
         out["sweep"] = marker(0);
     }
