@@ -96,9 +96,8 @@ bool CascadeResult::buildable() const {
 }
 
 bool CascadeResult::analysable() const {
-    return std::all_of(stages.begin(), stages.end(), [](const Result& r) {
-        return r.design.buildable && why_not_a_network(r.design).empty();
-    });
+    return std::all_of(stages.begin(), stages.end(),
+                       [](const Result& r) { return makes_a_network(r.design); });
 }
 
 CascadeResult evaluate_cascade(Network network, double z, double loss, int stages,

@@ -23,9 +23,6 @@ BuildResult build_result(const Design& d, const Build& b, const Settings& s) {
     return r;
 }
 
-// The same values as a check of them would find them buildable.
-bool makes_a_network(const Design& d) { return d.buildable && why_not_a_network(d).empty(); }
-
 // Whether every figure of the power is a number: a power near the largest
 // double overflows in the squares.
 bool finite(const Power& p) {
@@ -46,6 +43,9 @@ std::optional<Power> alone(const Circuit& c, const Design& d, const Settings& s)
 }
 
 } // namespace
+
+// The same values as a check of them would find them buildable.
+bool makes_a_network(const Design& d) { return d.buildable && why_not_a_network(d).empty(); }
 
 Result evaluate_unpowered(const Design& d, const Settings& s, std::vector<std::string>& problems) {
     Result r;

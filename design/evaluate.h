@@ -56,6 +56,10 @@ Result evaluate_unpowered(const Design& d, const Settings& s, std::vector<std::s
 // follows the design's name in each message (" of stage 2").
 void check_ratings(const Result& r, const std::string& of, std::vector<std::string>& problems);
 
+// Whether the design's values make a network that a check of them would find
+// buildable, and the analysis over frequency takes: from 1e-9 to 1e15 ohm.
+bool makes_a_network(const Design& d);
+
 // The figures at the ports that the reports give: a check's, or those of a
 // design whose outward port is not matched; none for other designs.
 const Analysis* port_figures(const Result& r);
