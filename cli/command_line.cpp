@@ -1,19 +1,20 @@
+// The commands: each parsed, read, run and written along one path. A
+// command says only what its arguments are, how its entries are read, what
+// it asks of its entries and options together, and what it runs.
 #include "command_line.h"
 
+#include "arguments.h"
 #include "design/cascade.h"
-#include "design/part_model.h"
 #include "design/quantity.h"
 #include "design/spice.h"
-#include "options.h"
 #include "run.h"
 #include "run_cascade.h"
+#include "usage.h"
 
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
-#include <charconv>
 #include <clocale>
-#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <functional>
@@ -29,100 +30,6 @@
 
 namespace padcalc {
 namespace {
-
-// The networks that can be cascaded, as a list.
-std::string cascadable() {
-    std::string list;
-    for (const NetworkInfo& n : networks())
-        if (can_cascade(&n))
-            list += (list.empty() ? "" : ", ") + std::string(n.id);
-    return list;
-}
-
-// The networks' names, each command's entries, and what each network takes to check.
-std::string command_lines() {
-    std::string fixed;
-    std::string equal;
-    std::string least;
-    std::string resistors;
-    for (const NetworkInfo& n : networks()) {
-        std::string& list = n.min_loss ? least : n.equal_impedances ? equal : fixed;
-        list += (list.empty() ? "" : ", ") + std::string(n.id);
-    }
-    return "Usage: padcalc\n"
-           "       padcalc NETWORK Z1 Z2 LOSS [options]   NETWORK: " +
-           fixed +
-           "\n"
-           "       padcalc NETWORK Z LOSS [options]       NETWORK: " +
-           equal +
-           "\n"
-           "       padcalc NETWORK Z1 Z2 [options]        NETWORK: " +
-           least +
-           "\n"
-           "       padcalc check NETWORK Z1 Z2 R... [options]\n"
-           "       padcalc cascade NETWORK Z LOSS --stages N|auto [options]\n"
-           "                                              NETWORK: " +
-           cascadable() +
-           "\n"
-           "       padcalc --help | --version | --completion\n";
-}
-
-// What each network takes to be checked: its resistors' names.
-std::string check_lists() {
-    std::string text;
-    for (const NetworkInfo& n : networks()) {
-        std::string names;
-        for (const ResistorRole& r : n.resistors)
-            names += " " + std::string(r.name);
-        names += std::string(names.size() < 14 ? 14 - names.size() : 2, ' ');
-        text += "  " + std::string(n.id) + std::string(14 - n.id.size(), ' ') + names.substr(1) +
-                std::string(n.title) + "\n";
-    }
-    return text;
-}
-
-// The options that check takes, as a list in words.
-std::string check_options() {
-    std::vector<std::string_view> names;
-    for (const Option& o : options())
-        if (o.commands & for_check)
-            names.push_back(o.name);
-    std::string text;
-    for (std::size_t i = 0; i < names.size(); ++i)
-        text += std::string(i == 0                  ? ""
-                            : i + 1 == names.size() ? " and "
-                                                    : ", ") +
-                std::string(names[i]);
-    return text;
-}
-
-std::string usage(std::string_view menu_keys) {
-    return command_lines() +
-           "\n"
-           "Computes the resistors of attenuators and impedance-matching pads.\n"
-           "\n"
-           "With no arguments it shows a menu: press a key to choose a network, then\n"
-           "type the impedances in ohms and the loss in dB, each ended with ENTER.\n"
-           "\n" +
-           std::string(menu_keys) +
-           "\n"
-           "With arguments it designs one network and writes its resistors, designs a\n"
-           "cascade of pads sharing a loss, or checks a network built from given\n"
-           "resistors between a source Z1 and a load Z2, the resistors in the\n"
-           "network's order:\n" +
-           check_lists() +
-           "Numbers may be written 50, 1e3, 4k7, 2R2, 2.2M, 100m, 50ohm or 10dB; LOSS\n"
-           "may be a sweep FROM:TO:STEP, such as 1:20:0.5.\n"
-           "\n"
-           "Options (check takes " +
-           check_options() + "; --stages and --split are cascade's own):\n" +
-           options_help(for_both | for_cascade) +
-           "\n"
-           "Exit status: 0 for designs that can be built, 1 when one cannot be built,\n"
-           "a part is over a rating, or output cannot be written; 2 for a usage\n"
-           "error.\n"
-           "See padcalc(1) for the networks, the console and examples.\n";
-}
 
 int show(std::string_view text) {
     Output out;
@@ -147,9 +54,16 @@ std::string unknown(std::string_view what, std::string_view word,
     return near.empty() ? message : message + "; did you mean " + std::string(near) + "?";
 }
 
+std::string unknown_network(std::string_view word) {
+    std::vector<std::string_view> known;
+    for (const NetworkInfo& entry : networks())
+        known.push_back(entry.id);
+    return unknown("network", word, known);
+}
+
 // The first option that the command does not take, said with the nearest
-// it does take; empty when there is none.
-std::string unknown_option(Commands command, int argc, char** argv) {
+// it does take.
+Expected<> known_options(Commands command, int argc, char** argv) {
     std::vector<std::string_view> names = {"--help"};
     for (const Option& o : options())
         if (o.commands & command)
@@ -162,7 +76,23 @@ std::string unknown_option(Commands command, int argc, char** argv) {
             continue;
         std::string_view name = arg.substr(0, arg.find('='));
         if (std::find(names.begin(), names.end(), name) == names.end())
-            return unknown("option", name, names);
+            return Refusal{unknown("option", name, names)};
+    }
+    return {};
+}
+
+// An option given with an empty value, or with another option in its place.
+Expected<> values_given(const OptionTexts& t) {
+    for (const Option& o : options()) {
+        if (o.value.empty() || !t.given(o.name))
+            continue;
+        const std::string& text = t.text(o.name);
+        std::string needs = std::string(o.name) + ": needs a value (" + std::string(o.value) + ")";
+        if (text.empty())
+            return Refusal{needs};
+        if (text.starts_with("-") && text != "-" &&
+            !std::isdigit(static_cast<unsigned char>(text[1])))
+            return Refusal{needs.substr(0, needs.size() - 1) + "), not the option '" + text + "'"};
     }
     return {};
 }
@@ -177,55 +107,8 @@ bool locale_is_utf8() {
 #endif
 }
 
-// Reads a number, or says which argument was refused and why.
-bool read_number(Parsed<double> (*parse)(std::string_view), const std::string& text,
-                 std::string_view name, double& value, std::string& error) {
-    Parsed<double> parsed = read_entry(parse, name, text);
-    if (!parsed) {
-        error = parsed.reason();
-        return false;
-    }
-    value = *parsed;
-    return true;
-}
-
-// What each entry of a design is, for the command's --help.
-std::string entry_help(std::string_view entry) {
-    if (entry == "Z")
-        return "the impedance on both sides, in ohms";
-    if (entry == "Z1")
-        return "the inward impedance, in ohms";
-    if (entry == "Z2")
-        return "the outward impedance, in ohms";
-    return "the loss in dB, or a sweep FROM:TO:STEP";
-}
-
-// An option given with an empty value, or with another option in its place.
-std::string missing_value(const CLI::App& app, const OptionTexts& t) {
-    for (const Option& o : options()) {
-        if (o.value.empty() || !app.get_option_no_throw(std::string(o.name)) ||
-            app.count(std::string(o.name)) == 0)
-            continue;
-        const std::string& text = t.*o.text;
-        if (text.empty())
-            return std::string(o.name) + ": needs a value (" + std::string(o.value) + ")";
-        if (text.starts_with("-") && text != "-" &&
-            !std::isdigit(static_cast<unsigned char>(text[1])))
-            return std::string(o.name) + ": needs a value (" + std::string(o.value) +
-                   "), not the option '" + text + "'";
-    }
-    return {};
-}
-
-// Reads the options' values; a value that is refused is a usage error.
-bool read_options(const OptionTexts& t, Settings& s, std::string& error) {
-    std::optional<OptionFault> fault = read_options(t, s);
-    if (fault)
-        error = fault->message;
-    return !fault;
-}
-
-// Parses with CLI11; on help or a usage error gives the exit status to end with.
+// Parses with CLI11, the one place its exceptions are caught; on help or a
+// usage error gives the exit status to end with.
 std::optional<int> parse(CLI::App& app, std::string_view command, int argc, char** argv) {
     try {
         app.parse(argc, argv);
@@ -248,204 +131,217 @@ std::optional<int> parse(CLI::App& app, std::string_view command, int argc, char
     return std::nullopt;
 }
 
-// The nearest network's name to a word that names none, in a message.
-std::string unknown_network(const std::string& word) {
-    std::vector<std::string_view> known;
-    for (const NetworkInfo& entry : networks())
-        known.push_back(entry.id);
-    return unknown("network", word, known);
-}
+// A positional argument: its name, its help, and whether it takes the rest.
+struct Argument {
+    std::string name;
+    std::string help;
+    bool rest = false;
+};
 
-// A command's CLI11 app, with --help and the options the command takes.
-void set_up(CLI::App& app, Commands command, Settings& s, OptionTexts& t) {
+// The arguments' texts as typed, by position; the last that takes the rest
+// has them all in `rest`.
+struct Typed {
+    std::vector<std::string> texts;
+    std::vector<std::string> rest;
+};
+
+// What sets one command apart from the others.
+struct Command {
+    std::string name; // as messages and --help name it: "tee", "check"
+    std::string about;
+    Commands takes;
+    std::vector<Argument> arguments;
+    // Reads the entries; the refusal names the entry at fault.
+    std::function<Expected<>(const Typed&)> read_entries;
+    // What the entries and options ask together that cannot be done.
+    std::function<Expected<>(const Typed&, const OptionTexts&, const Settings&)> check;
+    // Works out the command and writes it; gives the exit status.
+    std::function<int(const Settings&)> run;
+};
+
+// The one path every command takes: parse, read, run and write.
+int run_command(const Command& c, int argc, char** argv) {
+    CLI::App app(c.about, "padcalc " + c.name);
     app.set_help_flag("--help", "show this help and exit");
-    add_options(app, command, s, t);
+    Typed typed;
+    typed.texts.resize(c.arguments.size());
+    for (std::size_t i = 0; i < c.arguments.size(); ++i) {
+        const Argument& a = c.arguments[i];
+        (a.rest ? app.add_option(a.name, typed.rest, a.help)
+                : app.add_option(a.name, typed.texts[i], a.help))
+            ->required();
+    }
+    ParsedTexts texts;
+    add_options(app, c.takes, texts);
+    if (Expected<> known = known_options(c.takes, argc, argv); !known)
+        return usage_error(c.name, known.reason());
+    if (std::optional<int> status = parse(app, c.name, argc, argv))
+        return *status;
+    OptionTexts given = given_options(app, texts);
+    if (Expected<> values = values_given(given); !values)
+        return usage_error(c.name, values.reason());
+    Expected<Settings> s = read_request(given, [&] { return c.read_entries(typed); });
+    if (s)
+        if (Expected<> together = c.check ? c.check(typed, given, *s) : Expected<>(); !together)
+            s = together.refusal();
+    if (!s)
+        return usage_error(c.name, s.reason());
+    // Only the text has characters beyond ASCII: the locale is not looked up for the rest.
+    s->ascii = s->ascii || (s->format == Format::text && !locale_is_utf8());
+    return c.run(*s);
 }
 
-// Sets the command's app up and parses its arguments; on help or a usage
-// error gives the exit status to end with.
-std::optional<int> parse_command(CLI::App& app, Commands command, std::string_view name,
-                                 Settings& s, OptionTexts& t, int argc, char** argv) {
-    set_up(app, command, s, t);
-    if (std::string error = unknown_option(command, argc, argv); !error.empty())
-        return usage_error(name, error);
-    return parse(app, name, argc, argv);
+Expected<> read_ohms(const std::string& text, std::string_view name, double& value) {
+    Expected<double> read = read_entry(parse_ohms, name, text);
+    if (read)
+        value = *read;
+    return read ? Expected<>() : read.refusal();
+}
+
+// --touchstone - takes standard output, which one report has.
+Expected<> one_standard_output(const Settings& s) {
+    if (s.touchstone == "-" && s.format != Format::text)
+        return Refusal{"--touchstone - writes to standard output, in place of --json, --csv or "
+                       "--spice"};
+    return {};
 }
 
 int run_design(Network n, int argc, char** argv) {
-    std::string command(n->id);
-    CLI::App app("Designs the " + std::string(n->title) + ".", "padcalc " + command);
     std::vector<std::string_view> entries = design_entries(n);
-    std::vector<std::string> texts(entries.size());
-    for (std::size_t i = 0; i < entries.size(); ++i)
-        app.add_option(std::string(entries[i]), texts[i], entry_help(entries[i]))->required();
-    Settings s;
-    OptionTexts t;
-    if (auto status = parse_command(app, for_design, command, s, t, argc, argv))
-        return *status;
-    const std::string& z1_text = texts.front();
-    const std::string& z2_text = n->equal_impedances ? texts.front() : texts[1];
-    std::string loss_text = n->min_loss ? "" : texts.back();
-
+    Command c{std::string(n->id), "Designs the " + std::string(n->title) + ".", for_design};
+    for (std::string_view entry : entries)
+        c.arguments.push_back({std::string(entry), entry_help(entry)});
     double zone = 0;
     double ztwo = 0;
-    std::string error = missing_value(app, t);
-    if (!error.empty())
-        return usage_error(command, error);
-    Parsed<Losses> losses = n->min_loss ? Parsed<Losses>(Losses{})
-                                        : read_entry(parse_losses, entries.back(), loss_text);
-    if (!read_number(parse_ohms, z1_text, entries[0], zone, error) ||
-        (!n->equal_impedances && !read_number(parse_ohms, z2_text, entries[1], ztwo, error)))
-        return usage_error(command, error);
-    if (!losses)
-        return usage_error(command, losses.reason());
-    if (!read_options(t, s, error))
-        return usage_error(command, error);
-    bool sweep = loss_text.find(':') != std::string::npos;
-    if (sweep && !s.touchstone.empty())
-        return usage_error(command,
-                           "--touchstone takes one loss, not the sweep '" + loss_text + "'");
-    if (s.touchstone == "-" && s.format != Format::text)
-        return usage_error(command, "--touchstone - writes to standard output, in place of "
-                                    "--json, --csv or --spice");
-    if (sweep && !s.spice_name.empty() &&
-        s.spice_name.size() + 1 + std::to_string(losses->count).size() > max_spice_name)
-        return usage_error(command, "--name '" + s.spice_name + "': with the sweep's " +
-                                        std::to_string(losses->count) +
-                                        " losses its names would be longer than " +
-                                        std::to_string(max_spice_name) + " characters");
-    if (n->equal_impedances)
-        ztwo = zone;
-    // Only the text has characters beyond ASCII: the locale is not looked up for the rest.
-    s.ascii = s.ascii || (s.format == Format::text && !locale_is_utf8());
+    std::optional<Losses> losses;
+    auto loss_text = [&](const Typed& t) { return n->min_loss ? std::string() : t.texts.back(); };
+    bool sweep = false;
+    c.read_entries = [&](const Typed& t) -> Expected<> {
+        Expected<Losses> read = n->min_loss
+                                    ? Expected<Losses>(Losses{})
+                                    : read_entry(parse_losses, entries.back(), loss_text(t));
+        if (Expected<> z = read_ohms(t.texts[0], entries[0], zone); !z)
+            return z;
+        if (!n->equal_impedances)
+            if (Expected<> z = read_ohms(t.texts[1], entries[1], ztwo); !z)
+                return z;
+        if (!read)
+            return read.refusal();
+        losses = *read;
+        sweep = loss_text(t).find(':') != std::string::npos;
+        return {};
+    };
+    c.check = [&](const Typed& t, const OptionTexts&, const Settings& s) -> Expected<> {
+        if (sweep && !s.touchstone.empty())
+            return Refusal{"--touchstone takes one loss, not the sweep '" + loss_text(t) + "'"};
+        if (Expected<> out = one_standard_output(s); !out)
+            return out;
+        std::string count = std::to_string(losses->count);
+        if (sweep && !s.spice_name.empty() &&
+            s.spice_name.size() + 1 + count.size() > max_spice_name)
+            return Refusal{"--name '" + s.spice_name + "': with the sweep's " + count +
+                           " losses its names would be longer than " +
+                           std::to_string(max_spice_name) + " characters"};
+        return {};
+    };
+    c.run = [&](const Settings& s) {
+        Run run(s, sweep, losses->count);
+        for (long i = 0; i < losses->count && !run.failed(); ++i)
+            run.add(design(n, zone, n->equal_impedances ? zone : ztwo, losses->at(i)));
+        return run.finish();
+    };
+    return run_command(c, argc, argv);
+}
 
-    Run run(s, sweep, losses->count);
-    for (long i = 0; i < losses->count && !run.failed(); ++i)
-        run.add(design(n, zone, ztwo, losses->at(i)));
-    return run.finish();
+// The network the first argument names, or why it names none that the
+// command takes.
+Expected<Network> read_network(const std::string& text) {
+    Network n = find_network(text);
+    if (!n)
+        return Refusal{unknown_network(text)};
+    return n;
 }
 
 int run_check(int argc, char** argv) {
-    CLI::App app("Analyses a network built from given resistors, between a source Z1 and a "
-                 "load Z2.",
-                 "padcalc check");
-    std::string network_text;
-    std::string z1_text;
-    std::string z2_text;
-    std::vector<std::string> resistor_texts;
-    std::string names;
-    for (const NetworkInfo& n : networks())
-        names += (names.empty() ? "" : ", ") + std::string(n.id);
-    app.add_option("NETWORK", network_text, names)->required();
-    app.add_option("Z1", z1_text, "the source impedance, in ohms")->required();
-    app.add_option("Z2", z2_text, "the load impedance, in ohms")->required();
-    app.add_option("R", resistor_texts, "the resistors, in the network's order")->required();
-    Settings s;
-    OptionTexts t;
-    if (auto status = parse_command(app, for_check, "check", s, t, argc, argv))
-        return *status;
-
-    Network n = find_network(network_text);
-    if (!n)
-        return usage_error("check", unknown_network(network_text));
-    std::string resistor_names;
-    for (const ResistorRole& r : n->resistors)
-        resistor_names += " " + std::string(r.name);
-    if (resistor_texts.size() != n->resistors.size())
-        return usage_error("check", network_text + " takes " + std::to_string(n->resistors.size()) +
-                                        " resistors (" + resistor_names.substr(1) + "), not " +
-                                        std::to_string(resistor_texts.size()));
+    Command c{"check",
+              "Analyses a network built from given resistors, between a source Z1 and a load Z2.",
+              for_check,
+              {{"NETWORK", network_names()},
+               {"Z1", "the source impedance, in ohms"},
+               {"Z2", "the load impedance, in ohms"},
+               {"R", "the resistors, in the network's order", true}}};
+    Network n = nullptr;
     double zone = 0;
     double ztwo = 0;
-    std::vector<double> resistors(resistor_texts.size());
-    std::string error = missing_value(app, t);
-    if (!error.empty())
-        return usage_error("check", error);
-    if (!read_number(parse_ohms, z1_text, "Z1", zone, error) ||
-        !read_number(parse_ohms, z2_text, "Z2", ztwo, error))
-        return usage_error("check", error);
-    for (std::size_t i = 0; i < resistor_texts.size(); ++i)
-        if (!read_number(parse_ohms, resistor_texts[i], n->resistors[i].name, resistors[i], error))
-            return usage_error("check", error);
-    if (!read_options(t, s, error))
-        return usage_error("check", error);
-    // Only the text has characters beyond ASCII: the locale is not looked up for the rest.
-    s.ascii = s.ascii || (s.format == Format::text && !locale_is_utf8());
-    Design d = checked_design(n, zone, ztwo, std::move(resistors));
-    Run run(s, false, 1);
-    run.add(d, analyse(n, d.resistors, zone, ztwo));
-    return run.finish();
-}
-
-// --stages: a whole number of stages, or auto (none).
-bool read_stages(const OptionTexts& t, const Settings& s, std::optional<int>& stages,
-                 std::string& error) {
-    if (t.stages == "auto") {
-        error = "--stages auto needs --power and --rating";
-        return s.power && s.rating;
-    }
-    int n = 0;
-    auto read = std::from_chars(t.stages.data(), t.stages.data() + t.stages.size(), n);
-    error = "--stages '" + t.stages + "': a whole number of stages from 1 to " +
-            std::to_string(max_stages) + ", or auto";
-    if (read.ec != std::errc{} || read.ptr != t.stages.data() + t.stages.size() || n < 1 ||
-        n > max_stages)
-        return false;
-    stages = n;
-    return true;
-}
-
-bool read_split(const std::string& text, Settings& s, std::string& error) {
-    if (text.empty() || text == "dissipation")
-        return true;
-    s.split = Split::equal;
-    error = "--split '" + text + "': dissipation or equal";
-    return text == "equal";
+    std::vector<double> resistors;
+    c.read_entries = [&](const Typed& t) -> Expected<> {
+        Expected<Network> read = read_network(t.texts[0]);
+        if (!read)
+            return read.refusal();
+        n = *read;
+        std::string names;
+        for (const ResistorRole& r : n->resistors)
+            names += " " + std::string(r.name);
+        if (t.rest.size() != n->resistors.size())
+            return Refusal{t.texts[0] + " takes " + std::to_string(n->resistors.size()) +
+                           " resistors (" + names.substr(1) + "), not " +
+                           std::to_string(t.rest.size())};
+        Expected<> z = read_ohms(t.texts[1], "Z1", zone);
+        if (z)
+            z = read_ohms(t.texts[2], "Z2", ztwo);
+        resistors.resize(t.rest.size());
+        for (std::size_t i = 0; z && i < t.rest.size(); ++i)
+            z = read_ohms(t.rest[i], n->resistors[i].name, resistors[i]);
+        return z;
+    };
+    c.run = [&](const Settings& s) {
+        Design d = checked_design(n, zone, ztwo, std::move(resistors));
+        Run run(s, false, 1);
+        run.add(d, analyse(n, d.resistors, zone, ztwo));
+        return run.finish();
+    };
+    return run_command(c, argc, argv);
 }
 
 int run_cascade(int argc, char** argv) {
-    CLI::App app("Designs pads of one network in cascade, sharing the loss among them.",
-                 "padcalc cascade");
-    std::string network_text;
-    std::string z_text;
-    std::string loss_text;
-    app.add_option("NETWORK", network_text, cascadable())->required();
-    app.add_option("Z", z_text, "the impedance throughout, in ohms")->required();
-    app.add_option("LOSS", loss_text, "the whole cascade's loss, in dB")->required();
-    Settings s;
-    OptionTexts t;
-    if (auto status = parse_command(app, cascade_options, "cascade", s, t, argc, argv))
-        return *status;
-    Network n = find_network(network_text);
-    if (!n)
-        return usage_error("cascade", unknown_network(network_text));
-    if (!can_cascade(n))
-        return usage_error("cascade", "'" + network_text +
-                                          "' cannot be cascaded: its ports are not both matched "
-                                          "between one impedance; cascade takes " +
-                                          cascadable());
+    Command c{"cascade",
+              "Designs pads of one network in cascade, sharing the loss among them.",
+              cascade_options,
+              {{"NETWORK", cascadable()},
+               {"Z", "the impedance throughout, in ohms"},
+               {"LOSS", "the whole cascade's loss, in dB"}}};
+    Network n = nullptr;
     double z = 0;
     double loss = 0;
-    std::optional<int> stages;
-    std::string error = missing_value(app, t);
-    if (!error.empty())
-        return usage_error("cascade", error);
-    if (t.stages.empty())
-        return usage_error("cascade", "--stages: needs a number of stages (N|auto)");
-    if (!read_number(parse_ohms, z_text, "Z", z, error) ||
-        !read_number(parse_decibels, loss_text, "LOSS", loss, error) ||
-        !read_options(t, s, error) || !read_stages(t, s, stages, error) ||
-        !read_split(t.split, s, error))
-        return usage_error("cascade", error);
-    if (s.touchstone == "-" && s.format != Format::text)
-        return usage_error("cascade", "--touchstone - writes to standard output, in place of "
-                                      "--json, --csv or --spice");
-    if (s.format == Format::csv && !t.freq.empty() && s.touchstone.empty())
-        return usage_error("cascade", "--freq: a cascade's CSV is a row for each stage; the "
-                                      "whole cascade's response is in the text and --json");
-    // Only the text has characters beyond ASCII: the locale is not looked up for the rest.
-    s.ascii = s.ascii || (s.format == Format::text && !locale_is_utf8());
-    return padcalc::run_cascade(n, z, loss, stages, s);
+    c.read_entries = [&](const Typed& t) -> Expected<> {
+        Expected<Network> read = read_network(t.texts[0]);
+        if (!read)
+            return read.refusal();
+        n = *read;
+        if (!can_cascade(n))
+            return Refusal{"'" + t.texts[0] +
+                           "' cannot be cascaded: its ports are not both matched between one "
+                           "impedance; cascade takes " +
+                           cascadable()};
+        Expected<> entry = read_ohms(t.texts[1], "Z", z);
+        Expected<double> db = read_entry(parse_decibels, "LOSS", t.texts[2]);
+        if (entry && !db)
+            return db.refusal();
+        loss = db ? *db : 0;
+        return entry;
+    };
+    c.check = [](const Typed&, const OptionTexts& given, const Settings& s) -> Expected<> {
+        if (!given.given("--stages"))
+            return Refusal{"--stages: needs a number of stages (N|auto)"};
+        if (Expected<> out = one_standard_output(s); !out)
+            return out;
+        if (s.format == Format::csv && s.sweep && s.touchstone.empty())
+            return Refusal{"--freq: a cascade's CSV is a row for each stage; the whole "
+                           "cascade's response is in the text and --json"};
+        return {};
+    };
+    c.run = [&](const Settings& s) { return padcalc::run_cascade(n, z, loss, s.stages, s); };
+    return run_command(c, argc, argv);
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 #include "output.h"
 
-#include "design/report.h"
 #include "output_file.h"
+#include "reports/report.h"
 
 #include <nlohmann/json.hpp>
 

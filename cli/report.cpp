@@ -6,9 +6,10 @@
 #include "design/figures.h"
 #include "drawing.h"
 
+#include <fmt/format.h>
+
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 
 namespace padcalc {
 namespace {
@@ -34,10 +35,7 @@ std::string entries(const Result& r, bool ascii) {
 
 // A resistor's name, role and value, in columns.
 std::string resistor_line(const ResistorRole& resistor, double value, bool ascii) {
-    char line[160];
-    std::snprintf(line, sizeof line, "%-4s%-36s%12s", std::string(resistor.name).c_str(),
-                  std::string(resistor.role).c_str(), ohms(value, ascii).c_str());
-    return line;
+    return fmt::format("{:<4}{:<36}{:>12}", resistor.name, resistor.role, ohms(value, ascii));
 }
 
 std::string resistor_table(const Result& r, bool ascii) {
@@ -96,21 +94,15 @@ std::string part_model_text(const Result& r, bool ascii) {
 std::string compare_text(const Result& r, bool ascii) {
     std::string text = "\nEach network designed for these entries, with these parts:\n";
     for (const Compared& c : r.compare) {
-        char line[200];
-        std::snprintf(line, sizeof line, "  %-14s%s\n", std::string(c.network->id).c_str(),
-                      holds_text(c.holds, r.limits, ascii).c_str());
-        text += line;
+        text += fmt::format("  {:<14}{}\n", c.network->id, holds_text(c.holds, r.limits, ascii));
     }
     return text;
 }
 
 std::string sweep_line(const Point& p, bool ascii) {
-    char line[160];
-    std::snprintf(line, sizeof line, "%14s %10s %10s %10s %9s\n",
-                  engineering(p.hz, "Hz", ascii).c_str(), fixed_point(p.loss, 4).c_str(),
-                  return_loss_text(p.return_loss_in).c_str(),
-                  return_loss_text(p.return_loss_out).c_str(), fixed_point(p.s21_deg, 2).c_str());
-    return line;
+    return fmt::format("{:>14} {:>10} {:>10} {:>10} {:>9}\n", engineering(p.hz, "Hz", ascii),
+                       fixed_point(p.loss, 4), return_loss_text(p.return_loss_in),
+                       return_loss_text(p.return_loss_out), fixed_point(p.s21_deg, 2));
 }
 
 } // namespace

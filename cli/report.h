@@ -4,7 +4,7 @@
 
 #include "design/cascade.h"
 #include "design/evaluate.h"
-#include "design/report.h"
+#include "reports/report.h"
 
 #include <string>
 

@@ -5,7 +5,6 @@
 
 #include "design/export_text.h"
 
-#include <charconv>
 #include <cmath>
 #include <optional>
 
@@ -17,11 +16,8 @@ constexpr const char* check_columns =
 
 void add_figure(std::string& line, double value) {
     line += ',';
-    if (!std::isfinite(value))
-        return;
-    char text[32]; // as exact_number writes it, without a string of its own
-    auto written = std::to_chars(text, text + sizeof text, value);
-    line.append(text, written.ptr);
+    if (std::isfinite(value))
+        append_exact_number(line, value);
 }
 
 // A build's columns: its resistors' totals, with `pairs` each one's two

@@ -1,8 +1,8 @@
 #include "run.h"
 
 #include "design/export_text.h"
-#include "design/report.h"
 #include "output_file.h"
+#include "reports/report.h"
 
 #include <cstdio>
 

@@ -1,9 +1,9 @@
 #include "run_cascade.h"
 
-#include "design/report.h"
 #include "output.h"
 #include "output_file.h"
 #include "report.h"
+#include "reports/report.h"
 
 #include <nlohmann/json.hpp>
 

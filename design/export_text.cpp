@@ -80,30 +80,35 @@ char* write_scientific(const Digits& d, char* out) {
 // where the choices differ, a number from 1e-4 up is shorter in scientific
 // form (1e+06), and one from 1e16 up is a whole number shorter written out,
 // in its exact digits.
-std::string exact_number(double value) {
-    if (value == 0)
-        return std::signbit(value) ? "-0" : "0";
+void append_exact_number(std::string& out, double value) {
+    if (value == 0) {
+        out += std::signbit(value) ? "-0" : "0";
+        return;
+    }
     char text[40];
     char* end = fmt::format_to(text, FMT_COMPILE("{}"), value);
-    if (!std::isfinite(value))
-        return {text, end}; // inf, -inf, nan or -nan
     std::size_t sign = text[0] == '-' ? 1 : 0;
     // Digits on both sides of the point, with no zeros to lead or pad them:
     // the fixed layout, shorter by the exponent's four characters at least.
     std::string_view written(text + sign, static_cast<std::size_t>(end - text) - sign);
     bool written_scientific = written.find('e') != std::string_view::npos;
-    if (!written_scientific && written.find('.') != std::string_view::npos &&
-        !written.starts_with("0."))
-        return {text, end};
-    Digits d = shortest_digits(written);
-    bool scientific = scientific_length(d) < fixed_length(d);
-    if (scientific == written_scientific)
-        return {text, end};
-    if (scientific)
-        end = write_scientific(d, text + sign);
-    else
-        end = fmt::format_to(text, FMT_COMPILE("{:.0f}"), value);
-    return {text, end};
+    bool as_written = !std::isfinite(value) || // inf, -inf, nan or -nan
+                      (!written_scientific && written.find('.') != std::string_view::npos &&
+                       !written.starts_with("0."));
+    if (!as_written) {
+        Digits d = shortest_digits(written);
+        bool scientific = scientific_length(d) < fixed_length(d);
+        if (scientific != written_scientific)
+            end = scientific ? write_scientific(d, text + sign)
+                             : fmt::format_to(text, FMT_COMPILE("{:.0f}"), value);
+    }
+    out.append(text, end);
+}
+
+std::string exact_number(double value) {
+    std::string text;
+    append_exact_number(text, value);
+    return text;
 }
 
 std::string comment_block(const std::vector<std::string>& lines, std::string_view marker) {

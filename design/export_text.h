@@ -7,8 +7,12 @@
 
 namespace padcalc {
 
-// The shortest text that reads back to the same double.
+// The shortest text that reads back to the same double: the one writer of
+// numbers for every file other programs read (JSON, CSV, SPICE, Touchstone).
 std::string exact_number(double value);
+// The same, added to `out` with nothing allocated but its growth: a long
+// sweep writes several numbers for each loss.
+void append_exact_number(std::string& out, double value);
 
 // Each line as a comment starting with `marker` ("*", "!"), a line break
 // inside one of them starting a comment line of its own.

@@ -2,8 +2,9 @@
 
 #include "export_text.h"
 
+#include <fmt/format.h>
+
 #include <algorithm>
-#include <cstdio>
 
 namespace padcalc {
 namespace {
@@ -60,13 +61,9 @@ std::string with_load(const Power& p, const Peak& at, std::size_t i) {
 }
 
 std::string rating_words(const Power& p) {
-    char text[120];
-    std::snprintf(text, sizeof text, "its rating of %.3g W", *p.rating);
-    std::string words = text;
-    if (p.derated) {
-        std::snprintf(text, sizeof text, " derated to %.3g W at %.3g C", *p.derated, *p.ambient);
-        words += text;
-    }
+    std::string words = fmt::format("its rating of {:.3g} W", *p.rating);
+    if (p.derated)
+        words += fmt::format(" derated to {:.3g} W at {:.3g} C", *p.derated, *p.ambient);
     return words;
 }
 
@@ -124,22 +121,19 @@ std::vector<Power> power_of(std::span<const Circuit> stages, double zone, double
 }
 
 void check_power(const Power& p, const std::string& which, std::vector<std::string>& problems) {
-    char text[240];
     for (std::size_t i = 0; i < p.parts.size(); ++i) {
         if (p.over_rating(i)) {
             Peak at = peak(p, i, &PowerFlow::parts);
-            std::snprintf(text, sizeof text, "%s in the %s dissipates %.3g W%s, over %s",
-                          p.parts[i].c_str(), which.c_str(), at.value, with_load(p, at, i).c_str(),
-                          rating_words(p).c_str());
-            problems.emplace_back(text);
+            problems.push_back(fmt::format("{} in the {} dissipates {:.3g} W{}, over {}",
+                                           p.parts[i], which, at.value, with_load(p, at, i),
+                                           rating_words(p)));
         }
         if (p.over_voltage(i)) {
             Peak at = peak(p, i, &PowerFlow::volts);
-            std::snprintf(text, sizeof text,
-                          "%s in the %s has %.3g V across it%s, over its rating of %.3g V",
-                          p.parts[i].c_str(), which.c_str(), at.value, with_load(p, at, i).c_str(),
-                          *p.max_voltage);
-            problems.emplace_back(text);
+            problems.push_back(fmt::format("{} in the {} has {:.3g} V across it{}, over its "
+                                           "rating of {:.3g} V",
+                                           p.parts[i], which, at.value, with_load(p, at, i),
+                                           *p.max_voltage));
         }
     }
 }

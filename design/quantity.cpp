@@ -105,7 +105,7 @@ std::optional<Decimal> read_decibels(std::string_view text) {
 
 // Watts, or dBm converted to watts; a plain number is watts only when
 // `plain_is_watts`.
-Parsed<double> read_power(std::string_view text, bool plain_is_watts) {
+Expected<double> read_power(std::string_view text, bool plain_is_watts) {
     std::optional<Decimal> number = take_decimal(text);
     if (!number)
         return Refusal{std::string("not a power: write ") + power_forms};
@@ -145,7 +145,7 @@ std::string entry_refusal(std::string_view name, std::string_view text, std::str
     return std::string(name) + " '" + std::string(text) + "': " + std::string(reason);
 }
 
-Parsed<double> parse_ohms(std::string_view text) {
+Expected<double> parse_ohms(std::string_view text) {
     std::string_view rest = text;
     if (std::optional<Decimal> code = take_resistor_code(rest)) {
         if (!rest.empty())
@@ -160,25 +160,25 @@ Parsed<double> parse_ohms(std::string_view text) {
     return to_double(*ohms);
 }
 
-Parsed<double> parse_decibels(std::string_view text) {
+Expected<double> parse_decibels(std::string_view text) {
     std::optional<Decimal> loss = read_decibels(text);
     if (!loss)
         return Refusal{not_decibels};
     return to_double(*loss);
 }
 
-Parsed<double> parse_hertz(std::string_view text) {
+Expected<double> parse_hertz(std::string_view text) {
     std::optional<Decimal> hertz = read_with_unit(text, false, {"", "Hz", "hz"});
     if (!hertz)
         return Refusal{not_hertz};
     return to_double(*hertz);
 }
 
-Parsed<double> parse_power(std::string_view text) { return read_power(text, false); }
+Expected<double> parse_power(std::string_view text) { return read_power(text, false); }
 
-Parsed<double> parse_rating(std::string_view text) { return read_power(text, true); }
+Expected<double> parse_rating(std::string_view text) { return read_power(text, true); }
 
-Parsed<double> parse_tolerance(std::string_view text) {
+Expected<double> parse_tolerance(std::string_view text) {
     std::optional<Decimal> percent = take_decimal(text);
     if (!percent || !is_one_of(text, {"", "%"}))
         return Refusal{"not a percentage: such as 1 or 1%"};
@@ -192,7 +192,7 @@ namespace {
 
 // An inductance or capacitance: a prefix of the small ones moves the
 // decimal point, and takes no exponent written beside it (1e-3n).
-Parsed<double> read_small(std::string_view text, std::string_view unit, const char* refusal) {
+Expected<double> read_small(std::string_view text, std::string_view unit, const char* refusal) {
     std::string_view rest = text;
     std::optional<Decimal> number = take_decimal(rest);
     if (!number)
@@ -207,29 +207,29 @@ Parsed<double> read_small(std::string_view text, std::string_view unit, const ch
 
 } // namespace
 
-Parsed<double> parse_henries(std::string_view text) {
+Expected<double> parse_henries(std::string_view text) {
     return read_small(text, "H", "not an inductance: such as 0.4nH or 0.4n");
 }
 
-Parsed<double> parse_farads(std::string_view text) {
+Expected<double> parse_farads(std::string_view text) {
     return read_small(text, "F", "not a capacitance: such as 0.05pF or 50f");
 }
 
-Parsed<double> parse_volts(std::string_view text) {
+Expected<double> parse_volts(std::string_view text) {
     std::optional<Decimal> volts = read_with_unit(text, false, {"", "V", "v"});
     if (!volts)
         return Refusal{"not a voltage: such as 50, 50V or 500mV"};
     return to_double(*volts);
 }
 
-Parsed<double> parse_celsius(std::string_view text) {
+Expected<double> parse_celsius(std::string_view text) {
     std::optional<Decimal> degrees = take_decimal(text);
     if (!degrees || !is_one_of(text, {"", "C", "\u00b0C"}))
         return Refusal{"not a temperature in degrees Celsius: such as 85 or 85C"};
     return to_double(*degrees);
 }
 
-Parsed<Losses> parse_losses(std::string_view text) {
+Expected<Losses> parse_losses(std::string_view text) {
     if (text.find(':') == std::string_view::npos) {
         std::optional<Decimal> loss = read_decibels(text);
         if (!loss)
@@ -247,12 +247,12 @@ Parsed<Losses> parse_losses(std::string_view text) {
     return loss_sweep(*from, *to, *step);
 }
 
-Parsed<std::vector<double>> parse_frequencies(std::string_view text) {
+Expected<std::vector<double>> parse_frequencies(std::string_view text) {
     std::optional<std::array<std::string_view, 3>> parts = three_parts(text);
     if (!parts)
         return Refusal{"not START:STOP:POINTS, such as 1MHz:1GHz:11"};
-    Parsed<double> start = parse_hertz((*parts)[0]);
-    Parsed<double> stop = parse_hertz((*parts)[1]);
+    Expected<double> start = parse_hertz((*parts)[0]);
+    Expected<double> stop = parse_hertz((*parts)[1]);
     if (!start || !stop)
         return Refusal{std::string(!start ? "START" : "STOP") + " is " + not_hertz};
     std::string_view count = (*parts)[2];

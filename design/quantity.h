@@ -6,6 +6,7 @@
 #pragma once
 
 #include "decimal.h"
+#include "expected.h"
 
 #include <optional>
 #include <string>
@@ -15,27 +16,6 @@
 
 namespace padcalc {
 
-// Why a text was refused.
-struct Refusal {
-    std::string reason;
-};
-
-// A value read from a text, or the refusal.
-template <typename T> class Parsed {
-  public:
-    Parsed(T value) : value_(std::move(value)) {}
-    Parsed(Refusal refusal) : reason_(std::move(refusal.reason)) {}
-
-    explicit operator bool() const { return value_.has_value(); }
-    const T& operator*() const { return *value_; }
-    const T* operator->() const { return &*value_; }
-    const std::string& reason() const { return reason_; }
-
-  private:
-    std::optional<T> value_;
-    std::string reason_;
-};
-
 // What the user is told of an entry that was refused: its name, the text
 // as typed and why, as in "Z1 '5O': not a resistance in ohms: ...".
 std::string entry_refusal(std::string_view name, std::string_view text, std::string_view reason);
@@ -43,11 +23,11 @@ std::string entry_refusal(std::string_view name, std::string_view text, std::str
 // Reads an entry with `parse`; a refusal's reason is then entry_refusal's
 // message, naming the entry.
 template <typename T>
-Parsed<T> read_entry(Parsed<T> (*parse)(std::string_view), std::string_view name,
-                     std::string_view text) {
-    Parsed<T> parsed = parse(text);
+Expected<T> read_entry(Expected<T> (*parse)(std::string_view), std::string_view name,
+                       std::string_view text) {
+    Expected<T> parsed = parse(text);
     if (!parsed)
-        return Refusal{entry_refusal(name, text, parsed.reason())};
+        return Refusal{entry_refusal(name, text, parsed.reason()), std::string(name)};
     return parsed;
 }
 
@@ -56,39 +36,39 @@ Parsed<T> read_entry(Parsed<T> (*parse)(std::string_view), std::string_view name
 // resistor code, a prefix or R in place of the decimal point (4k7, 2R2),
 // which takes no unit after it. Any sign and size: whether the value can
 // make a network is the design's to say.
-Parsed<double> parse_ohms(std::string_view text);
+Expected<double> parse_ohms(std::string_view text);
 
 // A loss in dB: a number with an optional "dB".
-Parsed<double> parse_decibels(std::string_view text);
+Expected<double> parse_decibels(std::string_view text);
 
 // A frequency in hertz: a number with an optional prefix and "Hz" (1M, 1MHz).
-Parsed<double> parse_hertz(std::string_view text);
+Expected<double> parse_hertz(std::string_view text);
 
 // The power available from the source: in watts with an optional prefix and
 // the unit (1W, 250mW), or in dBm (30dBm); a plain number could be either,
 // so it is refused. Finite and greater than 0 W.
-Parsed<double> parse_power(std::string_view text);
+Expected<double> parse_power(std::string_view text);
 
 // The power each resistor may dissipate: as parse_power, but a rating is
 // quoted in watts, so a plain number (0.25) or prefix (250m) is watts too.
-Parsed<double> parse_rating(std::string_view text);
+Expected<double> parse_rating(std::string_view text);
 
 // The resistors' tolerance in percent, with an optional "%": from 0 to
 // below 100.
-Parsed<double> parse_tolerance(std::string_view text);
+Expected<double> parse_tolerance(std::string_view text);
 
 // An inductance in henries or a capacitance in farads: a number, an
 // optional prefix (f, p, n, u, µ, m) and an optional "H" or "F" (0.4nH,
 // 50f, 0.1pF); the prefix moves the decimal point, so 0.4n is the double
 // nearest 0.4e-9.
-Parsed<double> parse_henries(std::string_view text);
-Parsed<double> parse_farads(std::string_view text);
+Expected<double> parse_henries(std::string_view text);
+Expected<double> parse_farads(std::string_view text);
 
 // A voltage: a number with an optional prefix and "V" (50, 50V, 500mV, 1kV).
-Parsed<double> parse_volts(std::string_view text);
+Expected<double> parse_volts(std::string_view text);
 
 // A temperature in degrees Celsius: a number with an optional "C" or "°C".
-Parsed<double> parse_celsius(std::string_view text);
+Expected<double> parse_celsius(std::string_view text);
 
 // The losses to design for: one, or a sweep from FROM to TO in steps of
 // STEP. Each loss of a sweep is the double nearest to FROM plus a whole
@@ -107,12 +87,12 @@ constexpr long max_sweep_count = 10'000'000;
 // A loss, or a sweep FROM:TO:STEP. A sweep's STEP is greater than 0 and
 // finite, TO is not below FROM, the losses are finite, and there are at most
 // max_sweep_count of them. A single loss may be of any sign or size.
-Parsed<Losses> parse_losses(std::string_view text);
+Expected<Losses> parse_losses(std::string_view text);
 
 // The sweep from FROM to TO in steps of STEP, as parse_losses makes it. The
 // numbers' digits must lie within 1000 places of the decimal point, which
 // bounds the work of placing each loss exactly.
-Parsed<Losses> loss_sweep(const Decimal& from, const Decimal& to, const Decimal& step);
+Expected<Losses> loss_sweep(const Decimal& from, const Decimal& to, const Decimal& step);
 
 // The most frequencies one list may have.
 constexpr int max_frequency_count = 1'000'000;
@@ -120,10 +100,10 @@ constexpr int max_frequency_count = 1'000'000;
 // The frequencies of START:STOP:POINTS, in hertz: POINTS of them, evenly
 // spaced on a log scale, from START to STOP with both included; one point
 // when START and STOP are equal. They are finite and strictly ascending.
-Parsed<std::vector<double>> parse_frequencies(std::string_view text);
+Expected<std::vector<double>> parse_frequencies(std::string_view text);
 
 // The frequencies from `start` to `stop` hertz at `points` points, as
 // parse_frequencies makes them.
-Parsed<std::vector<double>> frequency_sweep(double start, double stop, int points);
+Expected<std::vector<double>> frequency_sweep(double start, double stop, int points);
 
 } // namespace padcalc

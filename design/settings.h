@@ -8,7 +8,6 @@
 #include "part_model.h"
 #include "preferred.h"
 
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -43,6 +42,7 @@ struct Settings {
     std::optional<double> ambient;      // degrees Celsius, for the rating's derating
     Derating derating;
     Split split = Split::dissipation;    // a cascade's
+    std::optional<int> stages;           // a cascade's; none for the fewest that hold
     std::string spice_name;              // the subcircuit's name, if given
     std::string touchstone;              // the file to write S-parameters to, if any
     std::vector<double> frequencies;     // the Touchstone file's, in Hz
@@ -55,39 +55,5 @@ struct Settings {
 
 // The Touchstone file's frequencies when none are given: START:STOP:POINTS.
 inline constexpr std::string_view default_frequencies = "1MHz:1GHz:11";
-
-// The options' values as the user typed them, before they are read; an
-// empty text is an option not given.
-struct OptionTexts {
-    std::string series, tolerance, power, rating, name, touchstone, freq;
-    std::string load, max_voltage, ambient, derate, stages, split;
-    std::string ls, cp, cg, package, flat, match;
-};
-
-// An option refused: its name on the command line, and what the user is told.
-struct OptionFault {
-    std::string_view option; // "--power"
-    std::string message;     // "--power '1 W': not a power: ..."
-};
-
-// Reads the typed values into `s`: the series, the tolerance, power and its
-// ratings, the load, the subcircuit's name, the parts' model and where the
-// pad holds, and the frequencies of the sweep (with --freq) or of the
-// Touchstone file. An empty text leaves its setting as it is. Gives the
-// first value refused, if any. The cascade's own options are not read here.
-std::optional<OptionFault> read_options(const OptionTexts& t, Settings& s);
-
-// The load, the voltage rating and the derating with temperature: the part
-// of read_options that goes with --power.
-std::optional<OptionFault> read_power_options(const OptionTexts& t, Settings& s);
-
-// The option without which `option` does nothing ("--series" for
-// "--pairs"), both by the command line's names; empty when it needs none.
-std::string_view needed_option(std::string_view option);
-
-// The first option given without the one it needs, if any, with its
-// message: "--rating requires --power". `given` says whether an option,
-// named as on the command line, was given.
-std::optional<OptionFault> unmet_need(const std::function<bool(std::string_view)>& given);
 
 } // namespace padcalc

@@ -65,7 +65,7 @@ double Losses::at(long i) const {
     return to_double(from + step * static_cast<std::uint32_t>(i));
 }
 
-Parsed<Losses> loss_sweep(const Decimal& from, const Decimal& to, const Decimal& step) {
+Expected<Losses> loss_sweep(const Decimal& from, const Decimal& to, const Decimal& step) {
     if (step <= Decimal{})
         return Refusal{"STEP must be greater than 0 dB"};
     if (to < from)
@@ -84,7 +84,7 @@ Parsed<Losses> loss_sweep(const Decimal& from, const Decimal& to, const Decimal&
     return losses;
 }
 
-Parsed<std::vector<double>> frequency_sweep(double start, double stop, int points) {
+Expected<std::vector<double>> frequency_sweep(double start, double stop, int points) {
     if (!(start > 0) || !std::isfinite(start))
         return Refusal{"START must be finite and greater than 0 Hz"};
     if (!std::isfinite(stop))

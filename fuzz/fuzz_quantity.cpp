@@ -11,15 +11,15 @@
 
 namespace {
 
-using padcalc::Parsed;
+using padcalc::Expected;
 
-template <typename T> void expect_reason(const Parsed<T>& parsed) {
+template <typename T> void expect_reason(const Expected<T>& parsed) {
     if (!parsed && parsed.reason().empty())
         __builtin_trap();
 }
 
 void check_sweep(std::string_view text) {
-    Parsed<padcalc::Losses> losses = padcalc::parse_losses(text);
+    Expected<padcalc::Losses> losses = padcalc::parse_losses(text);
     expect_reason(losses);
     if (!losses || losses->count == 1)
         return;
@@ -31,7 +31,7 @@ void check_sweep(std::string_view text) {
     // TO is what follows the first colon, up to the second.
     std::size_t first = text.find(':');
     std::string_view to = text.substr(first + 1, text.find(':', first + 1) - first - 1);
-    Parsed<padcalc::Losses> end = padcalc::parse_losses(to);
+    Expected<padcalc::Losses> end = padcalc::parse_losses(to);
     padcalc::Decimal beyond = losses->from + losses->step * static_cast<std::uint32_t>(last + 1);
     padcalc::Decimal at_last = losses->from + losses->step * static_cast<std::uint32_t>(last);
     if (!end || at_last > end->from || !(beyond > end->from))
@@ -39,7 +39,7 @@ void check_sweep(std::string_view text) {
 }
 
 void check_frequencies(std::string_view text) {
-    Parsed<std::vector<double>> hz = padcalc::parse_frequencies(text);
+    Expected<std::vector<double>> hz = padcalc::parse_frequencies(text);
     expect_reason(hz);
     if (!hz)
         return;

@@ -11,7 +11,7 @@ namespace padcalc {
 namespace {
 
 // The text refused for a reason that holds `words`.
-void expect_refused(const Parsed<double>& parsed, std::string_view text, std::string_view words) {
+void expect_refused(const Expected<double>& parsed, std::string_view text, std::string_view words) {
     ASSERT_FALSE(parsed) << text << " read as " << *parsed;
     EXPECT_NE(parsed.reason().find(words), std::string::npos) << text << ": " << parsed.reason();
 }
@@ -51,7 +51,7 @@ TEST(Ohms, ReadsNumbersPrefixesCodesAndUnits) {
         {"1e400", HUGE_VAL},
     };
     for (const Case& c : cases) {
-        Parsed<double> ohms = parse_ohms(c.text);
+        Expected<double> ohms = parse_ohms(c.text);
         ASSERT_TRUE(ohms) << c.text << ": " << ohms.reason();
         EXPECT_EQ(*ohms, c.ohms) << c.text;
     }

@@ -30,7 +30,7 @@ TEST(LossSweep, EachLossIsNearestToTheExactDecimal) {
         {"0.000000000001:0.3:0.1", {1e-12, 0.100000000001, 0.200000000001}},
     };
     for (const Case& c : cases) {
-        Parsed<Losses> losses = parse_losses(c.text);
+        Expected<Losses> losses = parse_losses(c.text);
         ASSERT_TRUE(losses) << c.text << ": " << losses.reason();
         std::vector<double> all;
         for (long i = 0; i < losses->count; ++i)
@@ -51,7 +51,7 @@ TEST(LossSweep, WholeNumbersAgreeWithDigitByDigit) {
                            std::to_string(static_cast<int>(random() % 5) - 6);
         std::string step = std::to_string(random() % 999 + 1) + "e" +
                            std::to_string(static_cast<int>(random() % 5) - 4);
-        Parsed<Losses> losses = parse_losses(from + ":100:" + step);
+        Expected<Losses> losses = parse_losses(from + ":100:" + step);
         ASSERT_TRUE(losses) << from << " " << step << ": " << losses.reason();
         auto k = static_cast<std::uint32_t>(random() % static_cast<std::uint32_t>(losses->count));
         EXPECT_EQ(losses->at(k), to_double(losses->from + losses->step * k)) << from << " " << step;
@@ -64,9 +64,9 @@ struct Refused {
 };
 
 template <typename T>
-void expect_refusals(Parsed<T> (*parse)(std::string_view), std::initializer_list<Refused> cases) {
+void expect_refusals(Expected<T> (*parse)(std::string_view), std::initializer_list<Refused> cases) {
     for (const Refused& c : cases) {
-        Parsed<T> parsed = parse(c.text);
+        Expected<T> parsed = parse(c.text);
         ASSERT_FALSE(parsed) << c.text;
         EXPECT_NE(parsed.reason().find(c.why), std::string::npos)
             << c.text << ": " << parsed.reason();
@@ -101,7 +101,7 @@ TEST(FrequencySweep, BothEndsIncludedFiniteAndAscending) {
         {"1e-300:1e300:5", 5, 1e-300, 1e300},
     };
     for (const Case& c : cases) {
-        Parsed<std::vector<double>> hz = parse_frequencies(c.text);
+        Expected<std::vector<double>> hz = parse_frequencies(c.text);
         ASSERT_TRUE(hz) << c.text << ": " << hz.reason();
         ASSERT_EQ(hz->size(), c.points) << c.text;
         EXPECT_EQ(hz->front(), c.first) << c.text;

@@ -24,8 +24,9 @@
 #include "design/network.h"
 #include "design/part_model.h"
 #include "design/quantity.h"
-#include "design/report.h"
 #include "design/spice.h"
+#include "options/options.h"
+#include "reports/report.h"
 
 #include <nlohmann/json.hpp>
 
@@ -104,9 +105,9 @@ class Request {
 
     // An entry read as the command line reads its argument of that name.
     template <typename T>
-    std::optional<T> entry(Parsed<T> (*parse)(std::string_view), const std::string& key,
+    std::optional<T> entry(Expected<T> (*parse)(std::string_view), const std::string& key,
                            std::string_view name, const std::string& typed) {
-        Parsed<T> parsed = read_entry(parse, name, typed);
+        Expected<T> parsed = read_entry(parse, name, typed);
         if (!parsed) {
             refuse(key, parsed.reason());
             return std::nullopt;
@@ -139,83 +140,29 @@ class Request {
     std::optional<Fault> fault_;
 };
 
-// The options a request gives, as the command line's: `format` is the
-// export asked for, if any (json, spice or touchstone).
-struct Asked {
-    OptionTexts texts;
-    bool pairs = false;
-    bool nearest = false;
-    bool compare = false;
-    std::string format;
-};
-
-// The options that take a value, each by its key in a request: the command
-// line's name without the dashes. A check takes those after `tolerance`.
-struct TextOption {
-    std::string_view key;
-    std::string OptionTexts::*text;
-    bool design_only;
-};
-constexpr TextOption text_options[] = {
-    {"series", &OptionTexts::series, true},
-    {"tolerance", &OptionTexts::tolerance, true},
-    {"name", &OptionTexts::name, true},
-    {"power", &OptionTexts::power, false},
-    {"rating", &OptionTexts::rating, false},
-    {"load", &OptionTexts::load, false},
-    {"max-voltage", &OptionTexts::max_voltage, false},
-    {"ambient", &OptionTexts::ambient, false},
-    {"derate", &OptionTexts::derate, false},
-    {"freq", &OptionTexts::freq, false},
-    {"ls", &OptionTexts::ls, false},
-    {"cp", &OptionTexts::cp, false},
-    {"cg", &OptionTexts::cg, false},
-    {"package", &OptionTexts::package, false},
-    {"flat", &OptionTexts::flat, false},
-    {"match", &OptionTexts::match, false},
-};
-
-Asked options_asked(const Request& q, bool check, const std::string& format) {
-    Asked a;
-    a.format = format;
-    for (const TextOption& o : text_options)
-        if (!check || !o.design_only)
-            a.texts.*o.text = q.text(std::string(o.key).c_str());
-    if (!check) {
-        a.texts.touchstone = format == "touchstone" ? "-" : "";
-        a.pairs = q.flag("pairs");
-        a.nearest = q.flag("nearest");
+// The options a request gives, as the command line's, each by its key: the
+// command line's name without the dashes. `format` is the export asked
+// for, if any (json, spice or touchstone).
+OptionTexts options_asked(const Request& q, bool check, const std::string& format) {
+    OptionTexts t;
+    for (const Option& o : options()) {
+        if (!(o.commands & (check ? for_check : for_design)) || o.format)
+            continue;
+        std::string key(o.name.substr(2));
+        if (o.value.empty() ? q.flag(key.c_str()) : !q.text(key.c_str()).empty())
+            t.give(o.name, o.value.empty() ? "on" : q.text(key.c_str()));
     }
-    a.compare = q.flag("compare");
-    return a;
+    t.take_back("--touchstone");
+    if (format == "touchstone" && !check)
+        t.give("--touchstone", "-");
+    if (format == "json" || format == "spice")
+        t.give("--" + format, "on");
+    return t;
 }
 
 // An option's fault is shown beside its own field: --power's beside "power".
-void refuse_option(Request& q, const OptionFault& fault) {
-    q.refuse(std::string(fault.option.substr(2)), fault.message);
-}
-
-void check_needs(Request& q, const Asked& a) {
-    auto given = [&a](std::string_view option) {
-        std::string_view key = option.substr(2);
-        for (const TextOption& o : text_options)
-            if (o.key == key)
-                return !(a.texts.*o.text).empty();
-        return (key == "pairs" && a.pairs) || (key == "nearest" && a.nearest) ||
-               (key == "compare" && a.compare) || key == a.format;
-    };
-    if (std::optional<OptionFault> fault = unmet_need(given))
-        refuse_option(q, *fault);
-}
-
-Settings read_settings(Request& q, const Asked& a) {
-    Settings s;
-    s.pairs = a.pairs;
-    s.nearest = a.nearest;
-    s.compare = a.compare;
-    if (std::optional<OptionFault> fault = read_options(a.texts, s))
-        refuse_option(q, *fault);
-    return s;
+std::string field_of(const Refusal& r) {
+    return r.field.starts_with("--") ? r.field.substr(2) : key_of(r.field);
 }
 
 // The entries a design takes, in the order the page shows them.
@@ -233,6 +180,35 @@ Json entries_of(Network n) {
                            {"unit", name == "LOSS" ? "dB" : ohm},
                            {"about", about(name)}});
     return entries;
+}
+
+// The options the page shows, from the one table: each by its key, with
+// its field's label, its group, the example its help ends with, and which
+// of a design and a check take it.
+Json options_reply() {
+    static constexpr const char* groups[] = {"", "builds", "power", "radio"};
+    Json list = Json::array();
+    for (const Option& o : options()) {
+        if (o.group == PageGroup::none)
+            continue;
+        std::string_view help = o.help;
+        std::size_t open = help.rfind('(');
+        std::string example;
+        if (help.ends_with(')') && open != std::string_view::npos)
+            example = help.substr(open + 1, help.size() - open - 2);
+        list.push_back({{"key", o.name.substr(2)},
+                        {"label", o.label},
+                        {"group", groups[static_cast<int>(o.group)]},
+                        {"kind", o.value.empty()                      ? "flag"
+                                 : o.completes == Completes::series   ? "series"
+                                 : o.completes == Completes::packages ? "package"
+                                                                      : "text"},
+                        {"example", example},
+                        {"needs", o.needs.empty() ? "" : o.needs.substr(2)},
+                        {"design", (o.commands & for_design) != 0},
+                        {"check", (o.commands & for_check) != 0}});
+    }
+    return list;
 }
 
 Json networks_reply() {
@@ -257,11 +233,8 @@ Json networks_reply() {
     Json sizes = Json::array();
     for (const Package& p : packages())
         sizes.push_back(p.size);
-    return {{"ok", true},
-            {"networks", networks},
-            {"series", series},
-            {"packages", sizes},
-            {"frequencies", default_frequencies}};
+    return {{"ok", true},       {"networks", networks}, {"options", options_reply()},
+            {"series", series}, {"packages", sizes},    {"frequencies", default_frequencies}};
 }
 
 // Which entry a design that cannot be built is shown beside.
@@ -331,11 +304,17 @@ struct Worked {
 // an option given without the one it needs, the entries, then the options'
 // values.
 std::optional<Worked> work_out(Request& q, bool check, const std::string& format = "") {
-    Asked asked = options_asked(q, check, format);
-    check_needs(q, asked);
-    Design d = check ? read_check(q) : read_design(q);
+    Design d;
+    Expected<Settings> settings =
+        read_request(options_asked(q, check, format), [&]() -> Expected<> {
+            d = check ? read_check(q) : read_design(q);
+            return q.refused() ? Expected<>(Refusal{q.fault().error}) : Expected<>();
+        });
+    if (!settings)
+        q.refuse(field_of(settings.refusal()), settings.reason());
     Worked w;
-    w.settings = read_settings(q, asked);
+    if (settings)
+        w.settings = *settings;
     if (!q.refused() && !d.buildable) {
         if (check)
             q.refuse(field_of_check(d), "cannot be built: " + why_not_a_network(d), d.min_loss);

@@ -15,20 +15,16 @@
     network: 'tee',
     values: { z1: '50', z2: '75', loss: '10' },
     resistors: {},
-    series: '',
-    pairs: false,
-    nearest: false,
-    tolerance: '',
     name: '',
-    compare: false,
   };
-  // The options a design and a check both take, by the command line's names.
-  const sharedOptions = ['power', 'rating', 'load', 'max-voltage', 'ambient', 'derate',
-    'package', 'ls', 'cp', 'cg', 'flat', 'match', 'freq'];
-  for (const key of sharedOptions) state[key] = '';
-  const textOptions = ['tolerance', 'name', ...sharedOptions.filter((key) => key !== 'package')];
-  const flagOptions = ['pairs', 'nearest', 'compare'];
-  const seriesOptions = ['pairs', 'nearest', 'tolerance'];
+  // The options by the command line's names, from the library's table once
+  // it has started: those a design and a check both take (bar the flags),
+  // the flags, those typed as text, and the series' own.
+  let sharedOptions = [];
+  let flagOptions = [];
+  let textOptions = ['name'];
+  let seriesOptions = [];
+  let selectOptions = [];
 
   let call = null; // padcalc_call, as a function of one string
   let table = null; // the library's networks
@@ -72,17 +68,13 @@
   // series' own options with a series, as the address keeps them.
   function request() {
     const n = network();
-    const q = { op: state.mode, network: n.id, compare: state.compare };
+    const q = { op: state.mode, network: n.id };
     for (const key of sharedOptions) q[key] = state[key];
     if (state.mode === 'design') {
       for (const entry of n.entries) q[entry.key] = entryValue(entry);
       if (state.series) {
-        Object.assign(q, {
-          series: state.series,
-          pairs: state.pairs,
-          nearest: state.nearest,
-          tolerance: state.tolerance,
-        });
+        q.series = state.series;
+        for (const key of seriesOptions) q[key] = state[key];
       }
     } else {
       q.z1 = state.values.z1 || '';
@@ -444,10 +436,8 @@
     for (const radio of document.querySelectorAll('input[name="mode"]')) radio.checked = radio.value === state.mode;
     document.body.classList.toggle('check', state.mode === 'check');
     $('network').value = network().id;
-    $('series').value = state.series;
     for (const key of flagOptions) $(key).checked = state[key];
-    for (const key of textOptions) $(key).value = state[key];
-    $('package').value = state.package;
+    for (const key of [...textOptions, ...selectOptions]) $(key).value = state[key];
     for (const key of seriesOptions) $(key).disabled = !state.series;
     buildEntryFields();
   }
@@ -472,11 +462,9 @@
       state.network = target.value;
       if (state.mode === 'check') startCheck();
       buildEntryFields();
-    } else if (target.id === 'series') {
-      state.series = target.value;
+    } else if (selectOptions.includes(target.id)) {
+      state[target.id] = target.value;
       for (const key of seriesOptions) $(key).disabled = !state.series;
-    } else if (target.id === 'package') {
-      state.package = target.value;
     } else if (flagOptions.includes(target.id)) {
       state[target.id] = target.checked;
     } else if (textOptions.includes(target.id)) {
@@ -504,13 +492,16 @@
     const query = [];
     if (state.mode === 'design' && state.series) {
       query.push('series=' + encodeURIComponent(state.series));
-      for (const key of ['pairs', 'nearest']) if (state[key]) query.push(key);
-      if (state.tolerance) query.push('tolerance=' + encodeURIComponent(state.tolerance));
+      for (const key of seriesOptions) if (state[key]) query.push(term(key));
     }
-    for (const key of [...sharedOptions, 'name'])
-      if (state[key]) query.push(key + '=' + encodeURIComponent(state[key]));
-    if (state.compare) query.push('compare');
+    const shared = (flag) => sharedOptions.filter((key) => flagOptions.includes(key) === flag);
+    for (const key of [...shared(false), 'name', ...shared(true)]) if (state[key]) query.push(term(key));
     return '#' + path.map(encodeURIComponent).join('/') + (query.length ? '?' + query.join('&') : '');
+  }
+
+  // An option in the address: a flag by its name, a value as name=value.
+  function term(key) {
+    return flagOptions.includes(key) ? key : key + '=' + encodeURIComponent(state[key]);
   }
 
   function writeAddress() {
@@ -552,9 +543,8 @@
       const [key, ...rest] = part.split('=');
       return [decode(key), decode(rest.join('='))];
     }));
-    state.series = query.get('series') || '';
     for (const key of flagOptions) state[key] = query.has(key);
-    for (const key of [...textOptions, 'package']) state[key] = query.get(key) || '';
+    for (const key of [...textOptions, ...selectOptions]) state[key] = query.get(key) || '';
   }
 
   // --- Downloads -------------------------------------------------------------
@@ -580,13 +570,42 @@
 
   // --- Start -----------------------------------------------------------------
 
+  // The option fields, one for each option of the table that the page
+  // shows, in its group; a select for the series and the chip sizes.
+  function makeOptionFields(options) {
+    const choices = { series: ['None: the ideal values', table.series], package: ['None: ideal resistors', table.packages] };
+    for (const o of options) {
+      state[o.key] = o.kind === 'flag' ? false : '';
+      if (o.design && o.check) sharedOptions.push(o.key);
+      if (o.kind === 'flag') flagOptions.push(o.key);
+      if (o.kind === 'text') textOptions.push(o.key);
+      if (o.needs === 'series') seriesOptions.push(o.key);
+      if (choices[o.kind]) selectOptions.push(o.key);
+      const onlyDesign = o.check ? null : 'design-only';
+      let field;
+      if (o.kind === 'flag') {
+        field = el('label', { class: ['check', onlyDesign].filter(Boolean).join(' ') }, el('input', { type: 'checkbox', id: o.key }), ' ' + o.label);
+      } else {
+        const message = el('p', { id: 'message-' + o.key, class: 'message', role: 'alert' });
+        const control = choices[o.kind]
+          ? el('select', { id: o.key, 'aria-describedby': message.id },
+            el('option', { value: '' }, choices[o.kind][0]), ...choices[o.kind][1].map((v) => el('option', { value: v }, v)))
+          : el('input', { id: o.key, type: 'text', spellcheck: 'false', placeholder: o.example, 'aria-describedby': message.id });
+        const about = o.key === 'freq' ? el('p', { id: 'about-freq', class: 'note' },
+          'The response at these frequencies, in the plot and in every download. Without them the plot spans 1 MHz to 100 GHz and the Touchstone file 1 MHz to 1 GHz in 11 points.') : null;
+        if (about) control.setAttribute('aria-describedby', 'about-freq ' + message.id);
+        field = el('div', { class: ['field', onlyDesign].filter(Boolean).join(' ') }, el('label', { for: o.key }, o.label), control, about, message);
+      }
+      $(o.group + '-fields').append(field);
+    }
+  }
+
   function start(module) {
     call = module.cwrap('padcalc_call', 'string', ['string']);
     table = ask({ op: 'networks' });
     if (!table.ok) throw new Error(table.error);
     $('network').replaceChildren(...table.networks.map((n) => el('option', { value: n.id }, n.title)));
-    $('series').append(...table.series.map((s) => el('option', { value: s }, s)));
-    $('package').append(...table.packages.map((p) => el('option', { value: p }, p)));
+    makeOptionFields(table.options);
     readAddress();
     showState();
     update();

@@ -2,7 +2,7 @@
 // design or check as a JSON object, a SPICE subcircuit and a Touchstone file.
 #pragma once
 
-#include "cascade.h"
+#include "design/cascade.h"
 
 #include <nlohmann/json_fwd.hpp>
 

@@ -4,7 +4,7 @@
 
 #include "report.h"
 
-#include "export_text.h"
+#include "design/export_text.h"
 
 #include <nlohmann/json.hpp>
 
@@ -242,11 +242,57 @@ Json json_report(const CascadeResult& c) {
 
 namespace {
 
+void append_json(std::string& text, const Json& value, int indent);
+
+// The members of an object or the elements of an array, each on a line of
+// its own indented two more than the brackets.
+template <typename Each>
+void append_members(std::string& text, const Json& value, int indent, char open, char close,
+                    Each each) {
+    text += open;
+    if (value.empty()) {
+        text += close;
+        return;
+    }
+    std::string inner(static_cast<std::size_t>(indent) + 2, ' ');
+    bool first = true;
+    for (auto it = value.begin(); it != value.end(); ++it) {
+        text += (first ? "\n" : ",\n") + inner;
+        first = false;
+        each(it);
+    }
+    text += '\n' + std::string(static_cast<std::size_t>(indent), ' ') + close;
+}
+
+// A JSON value as text, laid out two spaces an indent; every number as the
+// exports write it, the shortest text that reads back to the same double.
+void append_json(std::string& text, const Json& value, int indent) {
+    switch (value.type()) {
+    case Json::value_t::object:
+        append_members(text, value, indent, '{', '}', [&](auto it) {
+            text += Json(it.key()).dump() + ": ";
+            append_json(text, it.value(), indent + 2);
+        });
+        return;
+    case Json::value_t::array:
+        append_members(text, value, indent, '[', ']',
+                       [&](auto it) { append_json(text, *it, indent + 2); });
+        return;
+    case Json::value_t::number_float:
+        text += number(value.get<double>());
+        return;
+    default: // strings, whole numbers, truth values and null, as JSON has them
+        text += value.dump();
+        return;
+    }
+}
+
 // `out` as text with each sweep written where its marker is, a block at a
 // time: a million frequencies are never held at once.
 void write_with_sweeps(const Json& out, std::vector<Swept>& sweeps, const Settings& s,
                        const Sink& write) {
-    std::string text = out.dump(2);
+    std::string text;
+    append_json(text, out, 0);
     std::string_view rest = text;
     // The markers in the order the text has them.
     for (std::size_t left = sweeps.size(); left > 0; --left) {

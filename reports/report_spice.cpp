@@ -3,11 +3,11 @@
 
 #include "report.h"
 
-#include "export_text.h"
-#include "spice.h"
-#include "touchstone.h"
+#include "design/export_text.h"
+#include "design/spice.h"
+#include "design/touchstone.h"
 
-#include <cstdio>
+#include <fmt/format.h>
 
 namespace padcalc {
 namespace {
@@ -40,8 +40,7 @@ std::string spice_report(const Result& r, const Settings& s, long sweep_index) {
     std::string name = default_spice_name(d.network, d.zone, d.ztwo, d.loss);
     if (!s.spice_name.empty())
         name = sweep_index > 0 ? s.spice_name + "_" + std::to_string(sweep_index) : s.spice_name;
-    char least[80];
-    std::snprintf(least, sizeof least, "least loss for these impedances %.3f dB", d.min_loss);
+    std::string least = fmt::format("least loss for these impedances {:.3f} dB", d.min_loss);
     std::string entries =
         "Z1 " + exact_number(d.zone) + " ohm, Z2 " + exact_number(d.ztwo) + " ohm";
     if (!n.min_loss)
@@ -72,9 +71,7 @@ std::vector<std::string> cascade_header(const CascadeResult& c, const Settings& 
                                                       : "each stage the same loss";
     std::string losses;
     for (const Result& r : c.stages) {
-        char loss[40];
-        std::snprintf(loss, sizeof loss, "%.4f", r.design.loss);
-        losses += (losses.empty() ? "" : ", ") + std::string(loss);
+        losses += (losses.empty() ? "" : ", ") + fmt::format("{:.4f}", r.design.loss);
     }
     return {"padcalc: cascade of " + std::to_string(c.stages.size()) + " " +
                 std::string(c.network->title) + " pads",

@@ -1,4 +1,4 @@
-#include "options.h"
+#include "arguments.h"
 
 #include "design/cascade.h"
 #include "design/network.h"
@@ -12,112 +12,36 @@
 
 namespace padcalc {
 
-const std::vector<Option>& options() {
-    using T = OptionTexts;
-    static const std::vector<Option> table = {
-        {"--json", "", "write JSON: an object for each design, an array for a sweep", for_both,
-         true, Completes::nothing, [](Settings& s) { s.format = Format::json; }, nullptr},
-        {"--csv", "", "write CSV: a header line and a line for each design", for_both, true,
-         Completes::nothing, [](Settings& s) { s.format = Format::csv; }, nullptr},
-        {"--ascii", "", "write only ASCII, with 'ohm' for the ohm sign", for_both, false,
-         Completes::nothing, [](Settings& s) { s.ascii = true; }, nullptr},
-        {"--series", "E3..E192", "build from preferred values: nearest, and the best together",
-         for_design, false, Completes::series, nullptr, &T::series},
-        {"--pairs", "", "let a resistor be two preferred values in series or parallel", for_design,
-         false, Completes::nothing, [](Settings& s) { s.pairs = true; }, nullptr},
-        {"--tolerance", "PERCENT",
-         "the builds' loss and return losses over the resistors' tolerance,\n"
-         "at least 0 and below 100",
-         for_design, false, Completes::nothing, nullptr, &T::tolerance},
-        {"--power", "P",
-         "the power in each resistor, P available from the source in watts\n"
-         "or dBm (1W, 250mW, 30dBm), fed from either side",
-         for_both, false, Completes::nothing, nullptr, &T::power},
-        {"--rating", "R",
-         "name each resistor that would dissipate more than R watts\n(0.25, 250mW, 1W)", for_both,
-         false, Completes::nothing, nullptr, &T::rating},
-        {"--load", "matched|open|short|S:1|all",
-         "the load on the far port for the power figures: matched, open,\n"
-         "short, a VSWR such as 3:1 at each figure's worst phase, or all:\n"
-         "matched, open and short side by side",
-         for_both, false, Completes::choices, nullptr, &T::load},
-        {"--max-voltage", "V",
-         "name each resistor that would have more than V volts RMS across\nit (50, 50V)", for_both,
-         false, Completes::nothing, nullptr, &T::max_voltage},
-        {"--ambient", "T",
-         "derate the rating for an ambient of T degrees Celsius (85, 85C),\n"
-         "linearly from the knee to the limit of --derate",
-         for_both, false, Completes::nothing, nullptr, &T::ambient},
-        {"--derate", "KNEE:LIMIT",
-         "the rating holds in full up to KNEE and falls to nothing at\n"
-         "LIMIT, in degrees Celsius (70:155)",
-         for_both, false, Completes::nothing, nullptr, &T::derate},
-        {"--stages", "N|auto",
-         "the cascade's stages, 1 to 10, or auto: the fewest whose parts\n"
-         "stay within --rating with --power fed inward",
-         for_cascade, false, Completes::choices, nullptr, &T::stages},
-        {"--split", "dissipation|equal",
-         "share the loss so that each stage dissipates the same power (the\n"
-         "default), or give each stage the same loss",
-         for_cascade, false, Completes::choices, nullptr, &T::split},
-        {"--spice", "", "write a SPICE subcircuit in place of the table", for_design, true,
-         Completes::nothing, [](Settings& s) { s.format = Format::spice; }, nullptr},
-        {"--name", "NAME", "the subcircuit's name", for_design, false, Completes::nothing, nullptr,
-         &T::name},
-        {"--nearest", "", "export the nearest build rather than the best", for_design, false,
-         Completes::nothing, [](Settings& s) { s.nearest = true; }, nullptr},
-        {"--touchstone", "FILE",
-         "write the S-parameters to a Touchstone 2.0 file (- for\nstandard output)", for_design,
-         false, Completes::files, nullptr, &T::touchstone},
-        {"--freq", "FROM:TO:POINTS",
-         "the response at POINTS frequencies from FROM to TO on a log\n"
-         "scale, in every output, and the Touchstone file's (1MHz:1GHz:11)",
-         for_both, false, Completes::nothing, nullptr, &T::freq},
-        {"--ls", "L",
-         "each resistor's inductance in series, in henries (0.4nH): with\n"
-         "--cp and --cg, the parts at radio frequencies",
-         for_both, false, Completes::nothing, nullptr, &T::ls},
-        {"--cp", "C", "the capacitance across each resistor, in farads (0.05pF)", for_both, false,
-         Completes::nothing, nullptr, &T::cp},
-        {"--cg", "C", "the capacitance from each end of each resistor to ground\n(0.1pF)", for_both,
-         false, Completes::nothing, nullptr, &T::cg},
-        {"--package", "SIZE",
-         "the published Ls and Cp of a thin film chip resistor: 0201,\n"
-         "0402 or 0603; --ls, --cp and --cg override them",
-         for_both, false, Completes::packages, nullptr, &T::package},
-        {"--flat", "DB", "where the pad holds, its loss within DB of its value at DC\n(0.1dB)",
-         for_both, false, Completes::nothing, nullptr, &T::flat},
-        {"--match", "DB", "where the pad holds, each return loss at least DB (20dB)", for_both,
-         false, Completes::nothing, nullptr, &T::match},
-        {"--compare", "",
-         "how far up each network that can make these entries holds\n"
-         "with the same parts, the best first",
-         for_both, false, Completes::nothing, [](Settings& s) { s.compare = true; }, nullptr},
-    };
-    return table;
-}
-
-void add_options(CLI::App& app, Commands command, Settings& s, OptionTexts& t) {
+void add_options(CLI::App& app, Commands command, ParsedTexts& texts) {
     std::vector<CLI::Option*> formats;
     for (const Option& o : options()) {
         if (!(o.commands & command))
             continue;
         std::string help(o.help);
         std::replace(help.begin(), help.end(), '\n', ' ');
-        CLI::Option* added = nullptr;
-        if (o.value.empty())
-            added = app.add_flag_callback(
-                std::string(o.name), [set = o.set, &s] { set(s); }, help);
-        else
-            added = app.add_option(std::string(o.name), t.*o.text, help);
-        if (std::string_view needed = needed_option(o.name); !needed.empty())
-            added->needs(app.get_option(std::string(needed)));
+        std::string name(o.name);
+        CLI::Option* added =
+            o.value.empty() ? app.add_flag(name, help) : app.add_option(name, texts[name], help);
+        if (!o.needs.empty())
+            added->needs(app.get_option(std::string(o.needs)));
         if (o.format) {
             for (CLI::Option* other : formats)
                 added->excludes(other);
             formats.push_back(added);
         }
     }
+}
+
+OptionTexts given_options(const CLI::App& app, const ParsedTexts& texts) {
+    OptionTexts given;
+    for (const Option& o : options()) {
+        std::string name(o.name);
+        if (!app.get_option_no_throw(name) || app.count(name) == 0)
+            continue;
+        auto text = texts.find(name);
+        given.give(o.name, text == texts.end() ? "on" : text->second);
+    }
+    return given;
 }
 
 std::string options_help(unsigned commands) {
