@@ -149,28 +149,10 @@ std::string_view nearest_name(std::string_view word, const std::vector<std::stri
     return best;
 }
 
-std::string bash_completion() {
-    std::vector<std::string_view> networks_list;
-    std::vector<std::string_view> cascade_list;
-    for (const NetworkInfo& n : networks()) {
-        networks_list.push_back(n.id);
-        if (can_cascade(&n))
-            cascade_list.push_back(n.id);
-    }
-    std::vector<std::string_view> series_list;
-    for (Series s : all_series)
-        series_list.push_back(series_name(s));
-    std::vector<std::string_view> package_list;
-    for (const Package& p : packages())
-        package_list.push_back(p.size);
-    std::vector<std::string_view> formats;
-    for (const Option& o : options())
-        if (o.format)
-            formats.push_back(o.name);
-    std::string pipe_networks = words(networks_list);
-    std::replace(pipe_networks.begin(), pipe_networks.end(), ' ', '|');
-    auto list = [](const std::vector<std::string_view>& v) { return "'" + words(v) + "'"; };
-    return R"(# bash completion for padcalc                              -*- shell-script -*-
+// The completion script, each @NAME@ filled in from the tables by
+// bash_completion.
+constexpr std::string_view completion_script =
+    R"(# bash completion for padcalc                              -*- shell-script -*-
 #
 # Written by `padcalc --completion` from the program's own tables, and
 # installed where bash-completion looks for a command's completion. It needs
@@ -199,8 +181,7 @@ _padcalc()
         cur=${cur#*=}
     fi
 
-    local networks=)" +
-           list(networks_list) + R"(
+    local networks=@NETWORKS@
     COMPREPLY=()
 
     if ((COMP_CWORD == 1)); then
@@ -216,24 +197,16 @@ _padcalc()
     local command=${COMP_WORDS[1]} options with_value
     case $command in
         check)
-            options=)" +
-           list(option_names(for_check, false)) + R"(
-            with_value=)" +
-           list(option_names(for_check, true)) + R"(
+            options=@CHECK_OPTIONS@
+            with_value=@CHECK_WITH_VALUE@
             ;;
         cascade)
-            options=)" +
-           list(option_names(cascade_options, false)) + R"(
-            with_value=)" +
-           list(option_names(cascade_options, true)) + R"(
+            options=@CASCADE_OPTIONS@
+            with_value=@CASCADE_WITH_VALUE@
             ;;
-        )" +
-           pipe_networks +
-           R"()
-            options=)" +
-           list(option_names(for_design, false)) + R"(
-            with_value=)" +
-           list(option_names(for_design, true)) + R"(
+        @NETWORK_PATTERN@)
+            options=@DESIGN_OPTIONS@
+            with_value=@DESIGN_WITH_VALUE@
             ;;
         *) # --help, --version or an unknown command: nothing follows
             return
@@ -242,26 +215,20 @@ _padcalc()
 
     if [[ " $with_value " == *" $prev "* ]]; then
         case $prev in
-)" + choice_cases() +
-           R"(        esac
-        case " )" +
-           words(names_completing(Completes::series)) + R"( " in
+@CHOICE_CASES@        esac
+        case " @SERIES_OPTIONS@ " in
             *" $prev "*)
-                mapfile -t COMPREPLY < <(compgen -W )" +
-           list(series_list) + R"( -- "$cur")
+                mapfile -t COMPREPLY < <(compgen -W @SERIES@ -- "$cur")
                 return
                 ;;
         esac
-        case " )" +
-           words(names_completing(Completes::packages)) + R"( " in
+        case " @PACKAGE_OPTIONS@ " in
             *" $prev "*)
-                mapfile -t COMPREPLY < <(compgen -W )" +
-           list(package_list) + R"( -- "$cur")
+                mapfile -t COMPREPLY < <(compgen -W @PACKAGES@ -- "$cur")
                 return
                 ;;
         esac
-        case " )" +
-           words(names_completing(Completes::files)) + R"( " in
+        case " @FILE_OPTIONS@ " in
             *" $prev "*)
                 compopt -o filenames 2>/dev/null
                 mapfile -t COMPREPLY < <(compgen -f -- "$cur")
@@ -296,10 +263,8 @@ _padcalc()
         for option in $options; do
             [[ $given == *" $option "* ]] && continue
             # Only one output format.
-            if [[ " )" +
-           words(formats) + R"( " == *" $option "* ]]; then
-                for format in )" +
-           words(formats) + R"(; do
+            if [[ " @FORMATS@ " == *" $option "* ]]; then
+                for format in @FORMATS@; do
                     [[ $given == *" $format "* ]] && continue 2
                 done
             fi
@@ -309,14 +274,59 @@ _padcalc()
     elif [[ $command == check ]] && ((arguments == 0)); then
         mapfile -t COMPREPLY < <(compgen -W "$networks" -- "$cur")
     elif [[ $command == cascade ]] && ((arguments == 0)); then
-        mapfile -t COMPREPLY < <(compgen -W )" +
-           list(cascade_list) + R"( -- "$cur")
+        mapfile -t COMPREPLY < <(compgen -W @CASCADABLE@ -- "$cur")
     fi
 } &&
     complete -F _padcalc padcalc
 
 # ex: filetype=sh
 )";
+
+std::string bash_completion() {
+    std::vector<std::string_view> networks_list;
+    std::vector<std::string_view> cascade_list;
+    for (const NetworkInfo& n : networks()) {
+        networks_list.push_back(n.id);
+        if (can_cascade(&n))
+            cascade_list.push_back(n.id);
+    }
+    std::vector<std::string_view> series_list;
+    for (Series s : all_series)
+        series_list.push_back(series_name(s));
+    std::vector<std::string_view> package_list;
+    for (const Package& p : packages())
+        package_list.push_back(p.size);
+    std::vector<std::string_view> formats;
+    for (const Option& o : options())
+        if (o.format)
+            formats.push_back(o.name);
+    std::string pipe_networks = words(networks_list);
+    std::replace(pipe_networks.begin(), pipe_networks.end(), ' ', '|');
+    auto list = [](const std::vector<std::string_view>& v) { return "'" + words(v) + "'"; };
+    const std::pair<std::string_view, std::string> fills[] = {
+        {"@NETWORKS@", list(networks_list)},
+        {"@CHECK_OPTIONS@", list(option_names(for_check, false))},
+        {"@CHECK_WITH_VALUE@", list(option_names(for_check, true))},
+        {"@CASCADE_OPTIONS@", list(option_names(cascade_options, false))},
+        {"@CASCADE_WITH_VALUE@", list(option_names(cascade_options, true))},
+        {"@NETWORK_PATTERN@", pipe_networks},
+        {"@DESIGN_OPTIONS@", list(option_names(for_design, false))},
+        {"@DESIGN_WITH_VALUE@", list(option_names(for_design, true))},
+        {"@CHOICE_CASES@", choice_cases()},
+        {"@SERIES_OPTIONS@", words(names_completing(Completes::series))},
+        {"@SERIES@", list(series_list)},
+        {"@PACKAGE_OPTIONS@", words(names_completing(Completes::packages))},
+        {"@PACKAGES@", list(package_list)},
+        {"@FILE_OPTIONS@", words(names_completing(Completes::files))},
+        {"@FORMATS@", words(formats)},
+        {"@CASCADABLE@", list(cascade_list)},
+    };
+    std::string script(completion_script);
+    for (const auto& [mark, text] : fills)
+        for (std::size_t at = script.find(mark); at != std::string::npos;
+             at = script.find(mark, at + text.size()))
+            script.replace(at, mark.size(), text);
+    return script;
 }
 
 } // namespace padcalc

@@ -90,49 +90,59 @@ SParameters NodalTwoPort::at(double hz) {
     return {2.0 * v1 - 1.0, 2.0 * v2 * ratio, 2.0 * w1 / ratio, 2.0 * w2 - 1.0};
 }
 
+// The unknown not yet eliminated whose diagonal is largest against its
+// largest coupling, with each one's diagonal worked out on the way.
+std::size_t NodalTwoPort::pivot() {
+    auto n = index(size_);
+    std::size_t pivot = n;
+    double best = -1;
+    for (std::size_t i = 0; i < n; ++i) {
+        if (done_[i])
+            continue;
+        Complex d = g_[i];
+        double largest = 0;
+        for (std::size_t j = 0; j < n; ++j)
+            if (!done_[j] && j != i) {
+                d += y_[i * n + j];
+                largest = std::max(largest, std::norm(y_[i * n + j]));
+            }
+        diagonal_[i] = d;
+        double scaled = largest > 0 ? std::norm(d) / largest : HUGE_VAL; // squared
+        if (scaled > best) {
+            best = scaled;
+            pivot = i;
+        }
+    }
+    return pivot;
+}
+
+// Folds unknown k into those left: a star-mesh transform of its node.
+void NodalTwoPort::fold(std::size_t k) {
+    auto n = index(size_);
+    done_[k] = 1;
+    order_.push_back(static_cast<int>(k));
+    Complex d = diagonal_[k];
+    for (std::size_t i = 0; i < n; ++i) {
+        if (done_[i] || y_[i * n + k] == 0.0)
+            continue;
+        Complex f = divide(y_[i * n + k], d);
+        for (std::size_t j = 0; j < n; ++j)
+            if (!done_[j] && j != i)
+                y_[i * n + j] += f * y_[k * n + j];
+        g_[i] += f * g_[k];
+        j_in_[i] += f * j_in_[k];
+        j_out_[i] += f * j_out_[k];
+    }
+}
+
 // Eliminates the unknowns one by one, then finds their voltages for both
 // sources, the last eliminated first.
 void NodalTwoPort::eliminate() {
     auto n = index(size_);
     order_.clear();
-    std::vector<char>& done = done_;
-    done.assign(n, 0);
-    for (std::size_t step = 0; step < n; ++step) {
-        std::size_t pivot = n;
-        double best = -1;
-        for (std::size_t i = 0; i < n; ++i) {
-            if (done[i])
-                continue;
-            Complex d = g_[i];
-            double largest = 0;
-            for (std::size_t j = 0; j < n; ++j)
-                if (!done[j] && j != i) {
-                    d += y_[i * n + j];
-                    largest = std::max(largest, std::norm(y_[i * n + j]));
-                }
-            diagonal_[i] = d;
-            double scaled = largest > 0 ? std::norm(d) / largest : HUGE_VAL; // squared
-            if (scaled > best) {
-                best = scaled;
-                pivot = i;
-            }
-        }
-        std::size_t k = pivot;
-        done[k] = 1;
-        order_.push_back(static_cast<int>(k));
-        Complex d = diagonal_[k];
-        for (std::size_t i = 0; i < n; ++i) {
-            if (done[i] || y_[i * n + k] == 0.0)
-                continue;
-            Complex f = divide(y_[i * n + k], d);
-            for (std::size_t j = 0; j < n; ++j)
-                if (!done[j] && j != i)
-                    y_[i * n + j] += f * y_[k * n + j];
-            g_[i] += f * g_[k];
-            j_in_[i] += f * j_in_[k];
-            j_out_[i] += f * j_out_[k];
-        }
-    }
+    done_.assign(n, 0);
+    for (std::size_t step = 0; step < n; ++step)
+        fold(pivot());
     v_in_.assign(n, 0.0);
     v_out_.assign(n, 0.0);
     for (auto it = order_.rbegin(); it != order_.rend(); ++it) {

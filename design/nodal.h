@@ -43,6 +43,8 @@ class NodalTwoPort {
     };
     void stamp(int a, int b, Complex y);
     void eliminate();
+    std::size_t pivot();
+    void fold(std::size_t k);
 
     PartModel model_;
     double zone_, ztwo_;
