@@ -96,10 +96,9 @@ std::string part_model_text(const Result& r, bool ascii) {
 std::string compare_text(const Result& r, bool ascii) {
     std::string text = "\nEach network designed for these entries, with these parts:\n";
     for (const Compared& c : r.compare) {
-        char line[200];
-        std::snprintf(line, sizeof line, "  %-14s%s\n", std::string(c.network->id).c_str(),
-                      holds_text(c.holds, r.limits, ascii).c_str());
-        text += line;
+        std::string id(c.network->id);
+        text += "  " + id + std::string(longest_id() + 2 - id.size(), ' ') +
+                holds_text(c.holds, r.limits, ascii) + "\n";
     }
     return text;
 }
