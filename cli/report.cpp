@@ -94,7 +94,8 @@ std::string part_model_text(const Result& r, bool ascii) {
 std::string compare_text(const Result& r, bool ascii) {
     std::string text = "\nEach network designed for these entries, with these parts:\n";
     for (const Compared& c : r.compare) {
-        text += fmt::format("  {:<14}{}\n", c.network->id, holds_text(c.holds, r.limits, ascii));
+        text += fmt::format("  {:<{}}{}\n", c.network->id, longest_id() + 2,
+                            holds_text(c.holds, r.limits, ascii));
     }
     return text;
 }

@@ -4,6 +4,7 @@
 #include "design/cascade.h"
 #include "design/network.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -38,20 +39,6 @@ std::string command_lines() {
            "       padcalc --help | --version | --completion\n";
 }
 
-// What each network takes to be checked: its resistors' names.
-std::string check_lists() {
-    std::string text;
-    for (const NetworkInfo& n : networks()) {
-        std::string names;
-        for (const ResistorRole& r : n.resistors)
-            names += " " + std::string(r.name);
-        names += std::string(names.size() < 14 ? 14 - names.size() : 2, ' ');
-        text += "  " + std::string(n.id) + std::string(14 - n.id.size(), ' ') + names.substr(1) +
-                std::string(n.title) + "\n";
-    }
-    return text;
-}
-
 // The options that check takes, as a list in words.
 std::string check_options() {
     std::vector<std::string_view> names;
@@ -77,6 +64,26 @@ std::string cascadable() {
     return list;
 }
 
+std::string networks_help(std::span<const NetworkInfo> table) {
+    auto names_of = [](const NetworkInfo& n) {
+        std::string names;
+        for (const ResistorRole& r : n.resistors)
+            names += (names.empty() ? "" : " ") + std::string(r.name);
+        return names;
+    };
+    std::size_t names_width = 0;
+    for (const NetworkInfo& n : table)
+        names_width = std::max(names_width, names_of(n).size());
+    auto column = [](const std::string& text, std::size_t width) {
+        return text + std::string(width + 2 - text.size(), ' ');
+    };
+    std::string text;
+    for (const NetworkInfo& n : table)
+        text += "  " + column(std::string(n.id), longest_id(table)) +
+                column(names_of(n), names_width) + std::string(n.title) + "\n";
+    return text;
+}
+
 std::string network_names() {
     std::string names;
     for (const NetworkInfo& n : networks())
@@ -98,7 +105,7 @@ std::string usage(std::string_view menu_keys) {
            "cascade of pads sharing a loss, or checks a network built from given\n"
            "resistors between a source Z1 and a load Z2, the resistors in the\n"
            "network's order:\n" +
-           check_lists() +
+           networks_help(networks()) +
            "Numbers may be written 50, 1e3, 4k7, 2R2, 2.2M, 100m, 50ohm or 10dB; LOSS\n"
            "may be a sweep FROM:TO:STEP, such as 1:20:0.5.\n"
            "\n"

@@ -2,6 +2,7 @@
 
 #include "formulas.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <numbers>
@@ -25,145 +26,165 @@ bool in_range(double ohms) { return ohms >= least_ohms && ohms <= most_ohms; }
 // initialiser that asks for a network.
 std::span<const NetworkInfo> table() {
     static const NetworkInfo entries[] = {
-        {"tee",
-         "Unbalanced Tee",
-         false,
-         false,
-         false,
-         true,
-         {{"R1", "series arm, inward side"},
-          {"R2", "series arm, outward side"},
-          {"R3", "shunt arm"}},
-         {{series(0), shunt(2), series(1)}},
-         tee_formula,
-         " in o---[R1]---+---[R2]---o out\n"
-         "               |\n"
-         "              [R3]\n"
-         "               |\n"
-         "gnd o----------+----------o gnd\n"},
-        {"h",
-         "Balanced H",
-         true,
-         false,
-         false,
-         true,
-         {{"R1", "series arm, inward side, each line"},
-          {"R2", "series arm, outward side, each line"},
-          {"R3", "shunt arm"}},
-         {{series(0), shunt(2), series(1)}},
-         h_formula,
-         "inp o---[R1]---+---[R2]---o outp\n"
-         "               |\n"
-         "              [R3]\n"
-         "               |\n"
-         "inn o---[R1]---+---[R2]---o outn\n"},
-        {"pi",
-         "Unbalanced Pi",
-         false,
-         false,
-         false,
-         true,
-         {{"R1", "shunt arm, inward side"},
-          {"R2", "shunt arm, outward side"},
-          {"R3", "series arm"}},
-         {{shunt(0), series(2), shunt(1)}},
-         pi_formula,
-         " in o----+---[R3]---+----o out\n"
-         "         |          |\n"
-         "        [R1]       [R2]\n"
-         "         |          |\n"
-         "gnd o----+----------+----o gnd\n"},
-        {"pi-bal",
-         "Balanced Pi",
-         true,
-         false,
-         false,
-         true,
-         {{"R1", "shunt arm, inward side"},
-          {"R2", "shunt arm, outward side"},
-          {"R3", "series arm, each line"}},
-         {{shunt(0), series(2), shunt(1)}},
-         pi_bal_formula,
-         "inp o----+---[R3]---+----o outp\n"
-         "         |          |\n"
-         "        [R1]       [R2]\n"
-         "         |          |\n"
-         "inn o----+---[R3]---+----o outn\n"},
-        {"min-loss",
-         "Minimal Loss Pad (Unbalanced)",
-         false,
-         true,
-         false,
-         true,
-         {{"R1", "series arm, inward side"}, {"R3", "shunt arm, outward side"}},
-         {{series(0), shunt(1)}},
-         min_loss_formula,
-         " in o---[R1]---+----o out\n"
-         "               |\n"
-         "              [R3]\n"
-         "               |\n"
-         "gnd o----------+----o gnd\n"},
-        {"min-loss-bal",
-         "Minimal Loss Pad (Balanced)",
-         true,
-         true,
-         false,
-         true,
-         {{"R1", "series arm, inward side, each line"}, {"R3", "shunt arm, outward side"}},
-         {{series(0), shunt(1)}},
-         min_loss_bal_formula,
-         "inp o---[R1]---+----o outp\n"
-         "               |\n"
-         "              [R3]\n"
-         "               |\n"
-         "inn o---[R1]---+----o outn\n"},
-        {"bridged-tee",
-         "Bridged Tee",
-         false,
-         false,
-         true,
-         true,
-         {{"R1", "series arm, inward side"},
-          {"R2", "series arm, outward side"},
-          {"R3", "shunt arm"},
-          {"R4", "bridge"}},
-         {{series(0), shunt(2), series(1)}, 3},
-         bridged_tee_formula,
-         "         +--------[R4]--------+\n"
-         "         |                    |\n"
-         " in o----+---[R1]---+---[R2]--+----o out\n"
-         "                    |\n"
-         "                   [R3]\n"
-         "                    |\n"
-         "gnd o---------------+--------------o gnd\n"},
-        {"l-pad",
-         "L-pad",
-         false,
-         false,
-         true,
-         false,
-         {{"R1", "series arm, inward side"}, {"R3", "shunt arm, outward side"}},
-         {{series(0), shunt(1)}},
-         l_pad_formula,
-         " in o---[R1]---+----o out\n"
-         "               |\n"
-         "              [R3]\n"
-         "               |\n"
-         "gnd o----------+----o gnd\n"},
-        {"u-pad",
-         "U-pad",
-         true,
-         false,
-         true,
-         false,
-         {{"R1", "series arm, inward side, each line"}, {"R3", "shunt arm, outward side"}},
-         {{series(0), shunt(1)}},
-         u_pad_formula,
-         "inp o---[R1]---+----o outp\n"
-         "               |\n"
-         "              [R3]\n"
-         "               |\n"
-         "inn o---[R1]---+----o outn\n"},
+        {
+            .id = "tee",
+            .title = "Unbalanced Tee",
+            .balanced = false,
+            .min_loss = false,
+            .equal_impedances = false,
+            .outward_matched = true,
+            .resistors = {{"R1", "series arm, inward side"},
+                          {"R2", "series arm, outward side"},
+                          {"R3", "shunt arm"}},
+            .topology = {.ladder = {series(0), shunt(2), series(1)}},
+            .formula = tee_formula,
+            .drawing = " in o---[R1]---+---[R2]---o out\n"
+                       "               |\n"
+                       "              [R3]\n"
+                       "               |\n"
+                       "gnd o----------+----------o gnd\n",
+        },
+        {
+            .id = "h",
+            .title = "Balanced H",
+            .balanced = true,
+            .min_loss = false,
+            .equal_impedances = false,
+            .outward_matched = true,
+            .resistors = {{"R1", "series arm, inward side, each line"},
+                          {"R2", "series arm, outward side, each line"},
+                          {"R3", "shunt arm"}},
+            .topology = {.ladder = {series(0), shunt(2), series(1)}},
+            .formula = h_formula,
+            .drawing = "inp o---[R1]---+---[R2]---o outp\n"
+                       "               |\n"
+                       "              [R3]\n"
+                       "               |\n"
+                       "inn o---[R1]---+---[R2]---o outn\n",
+        },
+        {
+            .id = "pi",
+            .title = "Unbalanced Pi",
+            .balanced = false,
+            .min_loss = false,
+            .equal_impedances = false,
+            .outward_matched = true,
+            .resistors = {{"R1", "shunt arm, inward side"},
+                          {"R2", "shunt arm, outward side"},
+                          {"R3", "series arm"}},
+            .topology = {.ladder = {shunt(0), series(2), shunt(1)}},
+            .formula = pi_formula,
+            .drawing = " in o----+---[R3]---+----o out\n"
+                       "         |          |\n"
+                       "        [R1]       [R2]\n"
+                       "         |          |\n"
+                       "gnd o----+----------+----o gnd\n",
+        },
+        {
+            .id = "pi-bal",
+            .title = "Balanced Pi",
+            .balanced = true,
+            .min_loss = false,
+            .equal_impedances = false,
+            .outward_matched = true,
+            .resistors = {{"R1", "shunt arm, inward side"},
+                          {"R2", "shunt arm, outward side"},
+                          {"R3", "series arm, each line"}},
+            .topology = {.ladder = {shunt(0), series(2), shunt(1)}},
+            .formula = pi_bal_formula,
+            .drawing = "inp o----+---[R3]---+----o outp\n"
+                       "         |          |\n"
+                       "        [R1]       [R2]\n"
+                       "         |          |\n"
+                       "inn o----+---[R3]---+----o outn\n",
+        },
+        {
+            .id = "min-loss",
+            .title = "Minimal Loss Pad (Unbalanced)",
+            .balanced = false,
+            .min_loss = true,
+            .equal_impedances = false,
+            .outward_matched = true,
+            .resistors = {{"R1", "series arm, inward side"}, {"R3", "shunt arm, outward side"}},
+            .topology = {.ladder = {series(0), shunt(1)}},
+            .formula = min_loss_formula,
+            .drawing = " in o---[R1]---+----o out\n"
+                       "               |\n"
+                       "              [R3]\n"
+                       "               |\n"
+                       "gnd o----------+----o gnd\n",
+        },
+        {
+            .id = "min-loss-bal",
+            .title = "Minimal Loss Pad (Balanced)",
+            .balanced = true,
+            .min_loss = true,
+            .equal_impedances = false,
+            .outward_matched = true,
+            .resistors = {{"R1", "series arm, inward side, each line"},
+                          {"R3", "shunt arm, outward side"}},
+            .topology = {.ladder = {series(0), shunt(1)}},
+            .formula = min_loss_bal_formula,
+            .drawing = "inp o---[R1]---+----o outp\n"
+                       "               |\n"
+                       "              [R3]\n"
+                       "               |\n"
+                       "inn o---[R1]---+----o outn\n",
+        },
+        {
+            .id = "bridged-tee",
+            .title = "Bridged Tee",
+            .balanced = false,
+            .min_loss = false,
+            .equal_impedances = true,
+            .outward_matched = true,
+            .resistors = {{"R1", "series arm, inward side"},
+                          {"R2", "series arm, outward side"},
+                          {"R3", "shunt arm"},
+                          {"R4", "bridge"}},
+            .topology = {.ladder = {series(0), shunt(2), series(1)}, .bridge = 3},
+            .formula = bridged_tee_formula,
+            .drawing = "         +--------[R4]--------+\n"
+                       "         |                    |\n"
+                       " in o----+---[R1]---+---[R2]--+----o out\n"
+                       "                    |\n"
+                       "                   [R3]\n"
+                       "                    |\n"
+                       "gnd o---------------+--------------o gnd\n",
+        },
+        {
+            .id = "l-pad",
+            .title = "L-pad",
+            .balanced = false,
+            .min_loss = false,
+            .equal_impedances = true,
+            .outward_matched = false,
+            .resistors = {{"R1", "series arm, inward side"}, {"R3", "shunt arm, outward side"}},
+            .topology = {.ladder = {series(0), shunt(1)}},
+            .formula = l_pad_formula,
+            .drawing = " in o---[R1]---+----o out\n"
+                       "               |\n"
+                       "              [R3]\n"
+                       "               |\n"
+                       "gnd o----------+----o gnd\n",
+        },
+        {
+            .id = "u-pad",
+            .title = "U-pad",
+            .balanced = true,
+            .min_loss = false,
+            .equal_impedances = true,
+            .outward_matched = false,
+            .resistors = {{"R1", "series arm, inward side, each line"},
+                          {"R3", "shunt arm, outward side"}},
+            .topology = {.ladder = {series(0), shunt(1)}},
+            .formula = u_pad_formula,
+            .drawing = "inp o---[R1]---+----o outp\n"
+                       "               |\n"
+                       "              [R3]\n"
+                       "               |\n"
+                       "inn o---[R1]---+----o outn\n",
+        },
     };
     return entries;
 }
@@ -183,6 +204,13 @@ Network network(std::string_view id) {
     if (Network n = find_network(id))
         return n;
     throw std::invalid_argument("no network named " + std::string(id));
+}
+
+std::size_t longest_id(std::span<const NetworkInfo> among) {
+    std::size_t longest = 0;
+    for (const NetworkInfo& n : among)
+        longest = std::max(longest, n.id.size());
+    return longest;
 }
 
 std::vector<std::string_view> design_entries(Network network) {

@@ -41,6 +41,10 @@ struct Topology {
 // ignores). Each value is the double precision of the exact formula.
 using DesignFormula = std::vector<double> (*)(double zone, double ztwo, double loss);
 
+// The table names every member of each entry (`.balanced = true`), and no
+// member here has a default, so that an entry which leaves one out is
+// named by the compiler (-Wmissing-field-initializers) rather than read as
+// false.
 struct NetworkInfo {
     std::string_view id;    // the command line's name: "pi-bal"
     std::string_view title; // "Balanced Pi"
@@ -64,6 +68,10 @@ std::span<const NetworkInfo> networks();
 Network find_network(std::string_view id);
 // The network with this name, which must be one of the table's.
 Network network(std::string_view id);
+
+// The length of the longest id among these networks, the table's unless
+// others are given: a column of ids is as wide as this and its gap.
+std::size_t longest_id(std::span<const NetworkInfo> among = networks());
 
 // The entries a design of the network takes, named as the command line
 // names them and in its order: Z1 and Z2, or Z alone where one impedance is

@@ -1,18 +1,18 @@
 // The command line end to end: the built program run with arguments and no
 // console, as a script runs it.
 
+#include "every_network.h"
+#include "options/options.h"
 #include "process.h"
 
 #include <nlohmann/json.hpp>
 
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
-#include <set>
 #include <sstream>
 #include <sys/stat.h>
 
@@ -25,12 +25,13 @@ BareRun run_args(std::vector<std::string> args) {
     return run_bare("", options);
 }
 
-// The design commands of every network, with entries each can build.
-const std::vector<std::vector<std::string>> designs = {
-    {"tee", "50", "75", "10"},    {"h", "600", "150", "20"},  {"pi", "50", "75", "10"},
-    {"pi-bal", "75", "50", "10"}, {"min-loss", "600", "150"}, {"min-loss-bal", "600", "150"},
-    {"bridged-tee", "50", "10"},  {"l-pad", "8", "6"},        {"u-pad", "600", "10"},
-};
+// The design command of every network, with entries each can build.
+std::vector<std::vector<std::string>> every_design() {
+    std::vector<std::vector<std::string>> designs;
+    for (const NetworkInfo& n : networks())
+        designs.push_back(design_arguments(n));
+    return designs;
+}
 
 std::vector<std::string> with(std::vector<std::string> args, const std::string& option) {
     args.push_back(option);
@@ -219,45 +220,21 @@ TEST(CommandLineNumbers, ReadAsWritten) {
 }
 
 // What the help must say: every network and how to call it, every option
-// with the units it takes, and the exit statuses; and the manual page lists
-// the same options.
+// with the units it takes, and the exit statuses.
 TEST(CommandLineDesign, HelpNamesEveryNetworkOptionAndStatus) {
     BareRun run = run_args({"--help"});
     EXPECT_TRUE(run.exit.exited_with(0));
     EXPECT_EQ(run.errors, "");
     const std::string& help = run.output;
-    for (const char* network :
-         {"tee", "h", "pi", "pi-bal", "min-loss", "min-loss-bal", "bridged-tee", "l-pad", "u-pad"})
-        EXPECT_NE(help.find("\n  " + std::string(network) + " "), std::string::npos) << network;
+    for (const NetworkInfo& n : networks())
+        EXPECT_NE(help.find("\n  " + std::string(n.id) + " "), std::string::npos) << n.id;
+    for (const Option& o : options())
+        EXPECT_NE(help.find("\n  " + std::string(o.name) + " "), std::string::npos) << o.name;
     for (const char* said :
          {"  a  Unbalanced Tee Network\n", "  --power P ", "watts\n                      or dBm",
           "  --rating R ", "R watts", "at least 0 and below 100", "Exit status: 0",
           "1 when one cannot be built", "2 for a usage\nerror"})
         EXPECT_NE(help.find(said), std::string::npos) << said;
-
-    // The long options named at the start of a line after the given lead.
-    auto options_in = [](const std::string& text, const std::string& lead) {
-        std::set<std::string> found;
-        for (std::size_t at = text.find(lead); at != std::string::npos;
-             at = text.find(lead, at + 1)) {
-            std::size_t name = at + lead.size(), end = name;
-            while (end < text.size() && std::islower(static_cast<unsigned char>(text[end])))
-                ++end;
-            if (end > name)
-                found.insert(text.substr(name, end - name));
-        }
-        return found;
-    };
-    std::ifstream page(PADCALC_MAN_PAGE);
-    std::string man((std::istreambuf_iterator<char>(page)), std::istreambuf_iterator<char>());
-    std::size_t start = man.find(".SH OPTIONS");
-    std::string section = man.substr(start, man.find(".SH", start + 1) - start);
-    std::set<std::string> listed = options_in(section, "\n.B \\-\\-");
-    for (const std::string& option : options_in(section, "\n.BI \\-\\-"))
-        listed.insert(option);
-    std::set<std::string> program = options_in(help, "\n  --");
-    EXPECT_FALSE(program.empty());
-    EXPECT_EQ(listed, program);
 }
 
 // Every format, for every network: each CSV row has as many fields as the
@@ -265,7 +242,7 @@ TEST(CommandLineDesign, HelpNamesEveryNetworkOptionAndStatus) {
 // the SPICE values are the JSON build's, the nearest with --nearest and the
 // best without.
 TEST(CommandLineFormats, RowsKeysAndExportsAgree) {
-    for (const auto& entries : designs) {
+    for (const auto& entries : every_design()) {
         std::vector<std::string> args = entries;
         for (const char* option :
              {"--series", "E12", "--pairs", "--tolerance", "2", "--power", "2W", "--rating", "5W"})
@@ -530,10 +507,26 @@ TEST(CommandLineRadio, WhereThePadHolds) {
     auto l_pad = json_of({"l-pad", "50", "6", "--package", "0402"});
     EXPECT_EQ(l_pad["holds"], "to"); // its unmatched outward port does not count
 
-    auto compared = json_of({"pi", "50", "50", "20", "--package", "0603", "--cg", "0.1p",
-                             "--compare", "--match", "25dB"});
-    ASSERT_EQ(compared["compare"].size(), 7u);
-    for (std::size_t i = 0; i < 7; ++i) {
+    // Each network of the table but the minimal loss pads; in the text, each
+    // id in a column as wide as the longest id and a gap of two.
+    std::vector<std::string> compare = {"pi",   "50",   "50",        "20",      "--package", "0603",
+                                        "--cg", "0.1p", "--compare", "--match", "25dB"};
+    std::size_t others = 0;
+    for (const NetworkInfo& n : networks())
+        if (!n.min_loss)
+            ++others;
+    std::string said = run_args(compare).output;
+    std::istringstream lines(said.substr(said.find("with these parts:\n") + 18));
+    std::size_t listed = 0;
+    for (std::string line; std::getline(lines, line) && line.starts_with("  "); ++listed) {
+        std::string id = line.substr(2, line.find(' ', 2) - 2);
+        EXPECT_TRUE(find_network(id)) << line;
+        EXPECT_EQ(line.find_first_not_of(' ', 2 + id.size()), longest_id() + 4) << line;
+    }
+    EXPECT_EQ(listed, others) << said;
+    auto compared = json_of(compare);
+    ASSERT_EQ(compared["compare"].size(), others);
+    for (std::size_t i = 0; i < others; ++i) {
         EXPECT_EQ(compared["compare"][i].size(), 3u);
         if (i > 0) {
             EXPECT_GE(compared["compare"][i - 1]["holds_to_hz"].get<double>(),

@@ -142,14 +142,26 @@ TEST(Band, NeverAndBeyond) {
     EXPECT_EQ(holds(l_pad, {}, false).kind, Holds::Kind::to);
 }
 
+// The networks of the design's kind (minimal loss or not) that take its
+// impedances: any of them between equal ones, else those that take two.
+std::size_t comparable(const Design& d) {
+    std::size_t count = 0;
+    for (const NetworkInfo& n : networks())
+        if (n.min_loss == d.network->min_loss && (!n.equal_impedances || d.zone == d.ztwo))
+            ++count;
+    return count;
+}
+
 TEST(Band, CompareListsEveryNetworkThatCanMakeTheEntriesBestFirst) {
     PartModel m{0.4e-9, 0.05e-12, 0.1e-12};
-    std::vector<Compared> list = compare_networks(design(network("pi"), 50, 50, 20), m, {});
-    ASSERT_EQ(list.size(), 7u); // all but the minimal loss pads
+    Design pi = design(network("pi"), 50, 50, 20);
+    std::vector<Compared> list = compare_networks(pi, m, {});
+    ASSERT_EQ(list.size(), comparable(pi));
     for (std::size_t i = 1; i < list.size(); ++i)
         EXPECT_GE(list[i - 1].holds.hz, list[i].holds.hz);
-    EXPECT_EQ(compare_networks(design(network("tee"), 50, 75, 20), m, {}).size(), 4u);
-    EXPECT_EQ(compare_networks(design(network("min-loss"), 600, 150, 0), m, {}).size(), 2u);
+    for (const Design& d :
+         {design(network("tee"), 50, 75, 20), design(network("min-loss"), 600, 150, 0)})
+        EXPECT_EQ(compare_networks(d, m, {}).size(), comparable(d)) << d.network->id;
 }
 
 TEST(Quantity, ReadsInductanceAndCapacitance) {

@@ -9,6 +9,7 @@
 #include "design/response.h"
 #include "design/spice.h"
 #include "design/touchstone.h"
+#include "every_network.h"
 
 #include <gtest/gtest.h>
 
@@ -38,12 +39,20 @@ struct Case {
     double loss;
 };
 
-const Case cases[] = {
-    {network("tee"), 50, 75, 10},         {network("h"), 50, 75, 10},
-    {network("pi"), 50, 75, 10},          {network("pi-bal"), 50, 75, 10},
-    {network("min-loss"), 600, 150, 0},   {network("min-loss-bal"), 600, 150, 0},
-    {network("bridged-tee"), 50, 50, 10},
-};
+Case case_of(Network n) {
+    BuildableEntries e = buildable_entries(*n);
+    return {n, e.zone, e.ztwo, e.loss};
+}
+
+// Every network of the table.
+std::vector<Case> every_network() {
+    std::vector<Case> cases;
+    for (const NetworkInfo& n : networks())
+        cases.push_back(case_of(&n));
+    return cases;
+}
+
+const std::vector<Case> cases = every_network();
 
 void PrintTo(const Case& c, std::ostream* out) {
     *out << c.network->id << " " << c.zone << " " << c.ztwo << " " << c.loss;
@@ -248,8 +257,9 @@ TEST(SimulatedPower, EveryPartOfAPairBuildAndABalancedNetwork) {
         Builds b = *choose_builds(design(n, zone, ztwo, loss), Series::e12, true, why);
         return build_circuit(n, b.best.resistors);
     };
-    const Circuit circuits[] = {best(network("tee"), 50, 75, 10), best(network("h"), 50, 75, 10),
-                                build_circuit(network("pi-bal"), ideal_resistors(cases[3]))};
+    const Circuit circuits[] = {
+        best(network("tee"), 50, 75, 10), best(network("h"), 50, 75, 10),
+        build_circuit(network("pi-bal"), ideal_resistors(case_of(network("pi-bal"))))};
     for (const Circuit& c : circuits)
         for (std::complex<double> gamma : {0.0, 1.0, -1.0}) {
             SCOPED_TRACE(std::string(c.network->id) + " gamma " + number(gamma.real()));
@@ -302,15 +312,6 @@ INSTANTIATE_TEST_SUITE_P(EachNetwork, Simulator, ::testing::ValuesIn(cases), cas
 // ---- the part model: an AC sweep ---------------------------------------------
 
 const PartModel rf_model{0.4e-9, 0.05e-12, 0.1e-12};
-
-// Every network, the L-pad and U-pad too, each part with Ls, Cp and Cg.
-const Case rf_cases[] = {
-    {network("tee"), 50, 75, 10},         {network("h"), 50, 75, 10},
-    {network("pi"), 50, 75, 10},          {network("pi-bal"), 50, 75, 10},
-    {network("min-loss"), 600, 150, 0},   {network("min-loss-bal"), 600, 150, 0},
-    {network("bridged-tee"), 50, 50, 10}, {network("l-pad"), 50, 50, 6},
-    {network("u-pad"), 600, 600, 6},
-};
 
 // The bench of Results, swept from 1 MHz to 20 GHz (20 points a decade, and
 // 20 GHz itself), the outward voltage written as frequency, real and
@@ -401,7 +402,7 @@ TEST_P(SimulatorSweep, E24BuildsMatchResponse) {
     prove(c, totals(pairs->best), pairs->best.resistors);
 }
 
-INSTANTIATE_TEST_SUITE_P(EachNetwork, SimulatorSweep, ::testing::ValuesIn(rf_cases), case_name);
+INSTANTIATE_TEST_SUITE_P(EachNetwork, SimulatorSweep, ::testing::ValuesIn(cases), case_name);
 
 // Three pads in cascade, each part with Ls, Cp and Cg, as one subcircuit in
 // the simulator: their responses joined stage by stage give what it gives,
@@ -535,7 +536,7 @@ TouchstoneFile read_touchstone(const std::string& text) {
 
 // The keywords in the order the format lays down, one data line per frequency.
 TEST(Touchstone, KeywordsInTheirOrder) {
-    Case c = cases[0];
+    Case c{network("tee"), 50, 75, 10};
     Analysis a = analyse(c.network, ideal_resistors(c), c.zone, c.ztwo);
     std::vector<double> hz = log_frequencies(1e6, 1e9, 11);
     TouchstoneFile file = read_touchstone(touchstone(a, c.zone, c.ztwo, hz, {"Tee", "x\ny"}));
