@@ -6,16 +6,8 @@
 #include "design/figures.h"
 #include "drawing.h"
 
-#include <cstdio>
-
 namespace padcalc {
 namespace {
-
-std::string printed(const char* format, double value) {
-    char text[64];
-    std::snprintf(text, sizeof text, format, value);
-    return text;
-}
 
 std::string heading(const CascadeResult& c, bool ascii) {
     std::string text = "Cascade of " + std::to_string(c.stages.size()) + " stages, " +
@@ -31,8 +23,8 @@ std::string built(const CascadeResult& c) {
         return "";
     const Analysis& a = *c.built;
     return "\nThe cascade of the best " + std::string(series_name(*c.stages.front().series)) +
-           " builds: loss " + printed("%.4f", a.loss) + " dB, return loss " +
-           printed("%.2f", a.return_loss_in) + " dB in, " + printed("%.2f", a.return_loss_out) +
+           " builds: loss " + fixed_point(a.loss, 4) + " dB, return loss " +
+           return_loss_text(a.return_loss_in) + " dB in, " + return_loss_text(a.return_loss_out) +
            " dB out\n";
 }
 
@@ -48,8 +40,8 @@ std::string text_report(const CascadeResult& c, bool ascii) {
     std::string text = heading(c, ascii) + "\n" + drawing(c.network, ascii);
     for (std::size_t k = 0; k < c.stages.size(); ++k)
         text += "\nStage " + std::to_string(k + 1) + ": loss " +
-                printed("%.3f", c.stages[k].design.loss) + " dB, dissipating " +
-                printed("%.4f", c.dissipated[k]) + " of the power fed in\n" +
+                fixed_point(c.stages[k].design.loss, 3) + " dB, dissipating " +
+                fixed_point(c.dissipated[k], 4) + " of the power fed in\n" +
                 text_details(c.stages[k], ascii);
     text += built(c);
     if (c.holds) {

@@ -2,7 +2,6 @@
 
 #include "export_text.h"
 
-#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>

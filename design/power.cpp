@@ -123,23 +123,24 @@ std::vector<Power> power_of(std::span<const Circuit> stages, double zone, double
     return powers;
 }
 
-void check_power(const Power& p, const std::string& which, std::vector<std::string>& problems) {
+void check_power(const Power& p, const std::string& which, std::vector<Problem>& problems) {
     char text[240];
     for (std::size_t i = 0; i < p.parts.size(); ++i) {
+        std::string part = p.parts[i] + " in the " + which;
         if (p.over_rating(i)) {
             Peak at = peak(p, i, &PowerFlow::parts);
-            std::snprintf(text, sizeof text, "%s in the %s dissipates %.3g W%s, over %s",
-                          p.parts[i].c_str(), which.c_str(), at.value, with_load(p, at, i).c_str(),
-                          rating_words(p).c_str());
-            problems.emplace_back(text);
+            std::snprintf(text, sizeof text, "%s dissipates %.3g W%s, over %s", part.c_str(),
+                          at.value, with_load(p, at, i).c_str(), rating_words(p).c_str());
+            problems.emplace_back(text, part + " dissipates more than " + rating_words(p));
         }
         if (p.over_voltage(i)) {
             Peak at = peak(p, i, &PowerFlow::volts);
-            std::snprintf(text, sizeof text,
-                          "%s in the %s has %.3g V across it%s, over its rating of %.3g V",
-                          p.parts[i].c_str(), which.c_str(), at.value, with_load(p, at, i).c_str(),
-                          *p.max_voltage);
-            problems.emplace_back(text);
+            std::snprintf(text, sizeof text, "%s has %.3g V across it%s, over its rating of %.3g V",
+                          part.c_str(), at.value, with_load(p, at, i).c_str(), *p.max_voltage);
+            std::string words = text;
+            std::snprintf(text, sizeof text, "%s has more than its rating of %.3g V across it",
+                          part.c_str(), *p.max_voltage);
+            problems.emplace_back(words, text);
         }
     }
 }
