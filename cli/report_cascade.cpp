@@ -24,7 +24,7 @@ std::string built(const CascadeResult& c) {
     const Analysis& a = *c.built;
     return "\nThe cascade of the best " + std::string(series_name(*c.stages.front().series)) +
            " builds: loss " + fixed_point(a.loss, 4) + " dB, return loss " +
-           fixed_point(a.return_loss_in, 2) + " dB in, " + fixed_point(a.return_loss_out, 2) +
+           return_loss_text(a.return_loss_in) + " dB in, " + return_loss_text(a.return_loss_out) +
            " dB out\n";
 }
 

@@ -24,8 +24,17 @@ class Run {
     int finish();
 
   private:
-    void cannot_build(double loss, const std::string& why);
-    void say_unbuilt();
+    // A problem that a sweep's consecutive losses have (or the reason they
+    // cannot be built), said in one line once the run ends.
+    struct Streak {
+        Problem problem;
+        bool unbuilt = false;
+        double first = 0;
+        double last = 0;
+        long count = 0;
+    };
+    void tell(double loss, std::vector<Problem> problems, bool unbuilt);
+    void say_streak(const Streak& streak) const;
     void write_touchstone(const Result& r);
 
     const Settings& s_;
@@ -33,14 +42,7 @@ class Run {
     bool sweep_;
     long total_;
     int status_ = 0;
-    // A sweep's consecutive losses that cannot be built for one reason are
-    // said in one line.
-    struct Unbuilt {
-        std::string why;
-        double first = 0;
-        double last = 0;
-        long count = 0;
-    } unbuilt_;
+    std::vector<Streak> streaks_; // those of the last loss, in the order they began
 };
 
 } // namespace padcalc

@@ -53,15 +53,12 @@ int run_cascade(Network network, double z, double loss, std::optional<int> stage
             return 1;
         }
     }
-    std::vector<std::string> problems;
+    std::vector<Problem> problems;
     CascadeResult c = evaluate_cascade(network, z, loss, *stages, s, problems);
-    for (const Result& r : c.stages)
-        if (!r.design.buildable) {
-            problems.insert(problems.begin(), "cannot be built: " + why_unbuildable(r.design));
-            break;
-        }
-    for (const std::string& problem : problems)
-        say(problem);
+    if (!c.buildable())
+        problems.insert(problems.begin(), "cannot be built: " + why_unbuildable(c));
+    for (const Problem& problem : problems)
+        say(problem.text);
     int status = problems.empty() ? 0 : 1;
     if (!s.touchstone.empty() && c.buildable()) {
         std::string why = write_file_replacing(s.touchstone, touchstone_report(c, s));

@@ -1,7 +1,13 @@
 #include "cascade.h"
 
+#include "figures.h"
+
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <limits>
 #include <numbers>
 
 namespace padcalc {
@@ -51,6 +57,44 @@ void add_power(CascadeResult& c, const Settings& s) {
 
 std::string of_stage(std::size_t k) { return " of stage " + std::to_string(k + 1); }
 
+// Whether every stage of a cascade of this loss can be built.
+bool every_stage_builds(Network network, double z, double loss, int stages, Split split) {
+    std::vector<Design> designs = stage_designs(network, z, loss, stages, split);
+    return std::all_of(designs.begin(), designs.end(), [](const Design& d) { return d.buildable; });
+}
+
+// The largest loss that a cascade of these stages can take, when `loss` is
+// beyond it: where the stage that takes the most passes what its network's
+// formula can give (a Pi's series arm beyond the largest double). None when
+// no smaller loss down to 0.001 dB can be built either.
+std::optional<double> most_loss(Network network, double z, double loss, int stages, Split split) {
+    double low = loss / 2;
+    while (low >= 0.001 && !every_stage_builds(network, z, low, stages, split))
+        low /= 2;
+    if (low < 0.001)
+        return std::nullopt;
+    // Between the two, by halving the doubles themselves, which are ordered
+    // as their bits: the last loss that builds, to the last bit.
+    auto bits = [](double x) { return std::bit_cast<std::uint64_t>(x); };
+    std::uint64_t builds = bits(low);
+    std::uint64_t fails = bits(loss);
+    while (fails - builds > 1) {
+        std::uint64_t middle = builds + (fails - builds) / 2;
+        if (every_stage_builds(network, z, std::bit_cast<double>(middle), stages, split))
+            builds = middle;
+        else
+            fails = middle;
+    }
+    return std::bit_cast<double>(builds);
+}
+
+// Whether the cascade's entries could make stages: an impedance and a loss
+// that are positive, finite numbers. When they are not, no stage is at
+// fault, nor would any number of stages help.
+bool entries_fit(const CascadeResult& c) {
+    return c.z > 0 && std::isfinite(c.z) && c.loss > 0 && std::isfinite(c.loss);
+}
+
 } // namespace
 
 bool can_cascade(Network network) { return network->outward_matched && !network->min_loss; }
@@ -70,6 +114,12 @@ std::vector<double> stage_losses(double loss, int stages, Split split) {
         double left = left_at_end + (n - k) * lost / n;
         losses.push_back(std::log1p(lost / (n * left)) / db_to_nepers);
     }
+    // Beyond about 3076 dB the power left at the end is too small for a
+    // double to hold whole, and the last stage's share of it overflows: that
+    // stage has the whole loss less what the stages before it took, so that
+    // a cascade goes as far as its network does.
+    if (left_at_end < std::numeric_limits<double>::min())
+        losses.back() = loss + 10 * std::log10(left_at_end + lost / n);
     return losses;
 }
 
@@ -101,21 +151,28 @@ bool CascadeResult::analysable() const {
 }
 
 CascadeResult evaluate_cascade(Network network, double z, double loss, int stages,
-                               const Settings& s, std::vector<std::string>& problems) {
+                               const Settings& s, std::vector<Problem>& problems) {
     CascadeResult c{network, z, loss, s.split, {}, {}, std::nullopt, std::nullopt};
     std::vector<double> losses;
     for (const Design& d : stage_designs(network, z, loss, stages, s.split)) {
-        std::vector<std::string> own;
+        std::vector<Problem> own;
         c.stages.push_back(evaluate_unpowered(d, s, own));
-        for (const std::string& problem : own)
-            problems.push_back("stage " + std::to_string(c.stages.size()) + ": " + problem);
+        for (const Problem& problem : own)
+            problems.push_back(problem.after("stage " + std::to_string(c.stages.size()) + ": "));
         losses.push_back(d.loss);
     }
     c.dissipated = dissipated_fractions(losses);
     if (!c.buildable())
         return c;
-    if (s.power)
+    if (s.power) {
         add_power(c, s);
+        // As for one pad: figures that are not numbers are not given.
+        if (!std::all_of(c.stages.begin(), c.stages.end(), power_worked_out)) {
+            problems.push_back(power_too_large(*s.power));
+            for (Result& r : c.stages)
+                drop_power(r);
+        }
+    }
     for (std::size_t k = 0; k < c.stages.size(); ++k)
         check_ratings(c.stages[k], of_stage(k), problems);
     if (std::optional<std::vector<Circuit>> best = circuits_of(c, &Result::best))
@@ -135,21 +192,48 @@ std::optional<int> fewest_stages(Network network, double z, double loss, const S
                                  std::string& why) {
     Settings ideal = s; // the builds do not count
     ideal.series.reset();
-    std::vector<std::string> problems;
+    std::vector<Problem> problems;
     for (int n = 1; n <= max_stages; ++n) {
         problems.clear();
         CascadeResult c = evaluate_cascade(network, z, loss, n, ideal, problems);
         if (!c.buildable()) {
-            why = "cannot be built: " + why_unbuildable(c.stages.front().design);
+            why = "cannot be built: " + why_unbuildable(c);
+            if (!entries_fit(c))
+                return std::nullopt;
+            continue; // more stages share the loss otherwise
+        }
+        if (!c.stages.front().power) { // no ratings can be checked against it
+            why = power_too_large(*s.power).text;
             return std::nullopt;
         }
         if (problems.empty())
             return n;
+        why = "no cascade of " + std::to_string(max_stages) +
+              " stages or fewer keeps every part within its ratings fed inward; with " +
+              std::to_string(n) + ", " + problems.front().text;
     }
-    why = "no cascade of " + std::to_string(max_stages) +
-          " stages or fewer keeps every part within its ratings fed inward; with " +
-          std::to_string(max_stages) + ", " + problems.front();
     return std::nullopt;
+}
+
+std::string why_unbuildable(const CascadeResult& c) {
+    auto stage = std::find_if(c.stages.begin(), c.stages.end(),
+                              [](const Result& r) { return !r.design.buildable; });
+    if (stage == c.stages.end())
+        return {};
+    const Design& d = stage->design;
+    if (!entries_fit(c))
+        return why_unbuildable(d);
+    auto n = static_cast<int>(c.stages.size());
+    if (std::optional<double> most = most_loss(c.network, c.z, c.loss, n, c.split)) {
+        char text[160];
+        std::snprintf(text, sizeof text,
+                      "the loss must be at most %.3f dB for a cascade of %d stages at this "
+                      "impedance",
+                      std::floor(*most * 1000) / 1000, n);
+        return text;
+    }
+    return "stage " + std::to_string(stage - c.stages.begin() + 1) + " of " + std::to_string(n) +
+           ", with a loss of " + fixed_point(d.loss, 3) + " dB: " + why_unbuildable(d);
 }
 
 std::vector<Circuit> exported_circuits(const CascadeResult& c, const Settings& s) {

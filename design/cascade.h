@@ -53,11 +53,16 @@ struct CascadeResult {
 // own are added to `problems`, each naming its stage. The ratings are
 // checked fed inward, the way the split is meant.
 CascadeResult evaluate_cascade(Network network, double z, double loss, int stages,
-                               const Settings& s, std::vector<std::string>& problems);
+                               const Settings& s, std::vector<Problem>& problems);
+
+// Why the cascade cannot be built, or an empty text if it can: its entries'
+// fault, or the first stage that cannot be built, with its share of the loss.
+std::string why_unbuildable(const CascadeResult& c);
 
 // The fewest stages, up to max_stages, for which no part of the ideal
 // design is over its ratings when the cascade is fed inward with the power
-// and loads of `s`; none, with `why`, when no such cascade is there.
+// and loads of `s`; none, with `why`, when no such cascade is there, or it
+// cannot be built, or its power cannot be worked out.
 std::optional<int> fewest_stages(Network network, double z, double loss, const Settings& s,
                                  std::string& why);
 

@@ -42,18 +42,6 @@ Build analysed(const Design& d, std::vector<Choice> resistors) {
     return b;
 }
 
-// Why an ideal value cannot be had from the table, or an empty text.
-std::string out_of_range(const Design& d) {
-    for (std::size_t i = 0; i < d.resistors.size(); ++i) {
-        double r = d.resistors[i];
-        if (r >= lowest_value && r <= highest_value)
-            continue;
-        return std::string(d.network->resistors[i].name) + " would be " + exact_number(r) +
-               " ohm, outside the preferred values' range of 0.1 ohm to 10 Mohm";
-    }
-    return {};
-}
-
 Build nearest_build(const Design& d, const std::vector<double>& values) {
     std::vector<Choice> resistors;
     for (double ideal : d.resistors) {
@@ -121,6 +109,21 @@ Build best_build(const Design& d, const Candidates& c) {
 }
 
 } // namespace
+
+std::string out_of_range(const Design& d, bool with_value) {
+    for (std::size_t i = 0; i < d.resistors.size(); ++i) {
+        double r = d.resistors[i];
+        if (r >= lowest_value && r <= highest_value)
+            continue;
+        std::string name(d.network->resistors[i].name);
+        if (with_value)
+            return name + " would be " + exact_number(r) +
+                   " ohm, outside the preferred values' range of 0.1 ohm to 10 Mohm";
+        return name + " would be " + (r < lowest_value ? "below" : "above") +
+               " the preferred values' range of 0.1 ohm to 10 Mohm";
+    }
+    return {};
+}
 
 double merit(const Design& d, const Analysis& a) {
     double m = reflection_merit(d, a);

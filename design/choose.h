@@ -35,6 +35,12 @@ struct Builds {
 // error does not count.
 double merit(const Design& d, const Analysis& a);
 
+// Why a design that can be built has no build from the preferred values: its
+// first ideal value outside 0.1 ohm .. 10 Mohm, with that value, or without
+// `with_value` in words that hold for any value on the same side ("R3 would
+// be below the preferred values' range..."). Empty when every value is inside.
+std::string out_of_range(const Design& d, bool with_value = true);
+
 // Both builds of a buildable design. Empty, with `why` set, when the design
 // cannot be built or an ideal value is outside 0.1 ohm .. 10 Mohm.
 std::optional<Builds> choose_builds(const Design& d, Series series, bool pairs, std::string& why);

@@ -132,7 +132,8 @@ class Layout {
     int bottom_ = in_minus;
 };
 
-double return_loss(double gamma) { return -20.0 * std::log10(std::fabs(gamma)); }
+// A total reflection has a return loss of 0 dB, not -0 (the sum makes -0 into 0).
+double return_loss(double gamma) { return -20.0 * std::log10(std::fabs(gamma)) + 0.0; }
 double vswr(double gamma) { return (1.0 + std::fabs(gamma)) / (1.0 - std::fabs(gamma)); }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "export_text.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace padcalc {
@@ -23,17 +24,17 @@ BuildResult build_result(const Design& d, const Build& b, const Settings& s) {
     return r;
 }
 
-// Whether every figure of the power is a number: a power near the largest
-// double overflows in the squares.
+bool finite(const std::vector<double>& figures) {
+    return std::all_of(figures.begin(), figures.end(), [](double x) { return std::isfinite(x); });
+}
+
+// Whether every figure of the power is a number.
 bool finite(const Power& p) {
     for (const LoadCase& c : p.cases)
-        for (const PowerFlow* flow : {&c.inward, &c.outward}) {
-            if (!std::isfinite(flow->load))
+        for (const PowerFlow* flow : {&c.inward, &c.outward})
+            if (!std::isfinite(flow->load) || !std::isfinite(flow->load_volts) ||
+                !finite(flow->parts) || !finite(flow->volts))
                 return false;
-            for (double w : flow->parts)
-                if (!std::isfinite(w))
-                    return false;
-        }
     return true;
 }
 
@@ -47,7 +48,7 @@ std::optional<Power> alone(const Circuit& c, const Design& d, const Settings& s)
 // The same values as a check of them would find them buildable.
 bool makes_a_network(const Design& d) { return d.buildable && why_not_a_network(d).empty(); }
 
-Result evaluate_unpowered(const Design& d, const Settings& s, std::vector<std::string>& problems) {
+Result evaluate_unpowered(const Design& d, const Settings& s, std::vector<Problem>& problems) {
     Result r;
     r.design = d;
     r.series = s.series;
@@ -57,8 +58,8 @@ Result evaluate_unpowered(const Design& d, const Settings& s, std::vector<std::s
     if (!d.network->outward_matched && makes_a_network(d))
         r.ports = analyse(d.network, d.resistors, d.zone, d.ztwo);
     if ((s.part_model || s.sweep) && d.buildable && !makes_a_network(d))
-        problems.push_back("the response over frequency is not worked out: " +
-                           why_not_a_network(d));
+        problems.emplace_back("the response over frequency is not worked out: " +
+                              why_not_a_network(d));
     if (s.part_model && makes_a_network(d)) {
         r.holds = holds_of(d, d.resistors, {}, s);
         if (s.compare)
@@ -70,13 +71,14 @@ Result evaluate_unpowered(const Design& d, const Settings& s, std::vector<std::s
             r.nearest = build_result(d, builds->nearest, s);
             r.best = build_result(d, builds->best, s);
         } else {
-            problems.push_back("no " + std::string(series_name(*s.series)) + " build: " + why);
+            std::string no_build = "no " + std::string(series_name(*s.series)) + " build: ";
+            problems.emplace_back(no_build + why, no_build + out_of_range(d, false));
         }
     }
     return r;
 }
 
-Result evaluate(const Design& d, const Settings& s, std::vector<std::string>& problems,
+Result evaluate(const Design& d, const Settings& s, std::vector<Problem>& problems,
                 std::optional<Analysis> analysis) {
     Result r = evaluate_unpowered(d, s, problems);
     r.analysis = analysis;
@@ -86,16 +88,32 @@ Result evaluate(const Design& d, const Settings& s, std::vector<std::string>& pr
             if (*b)
                 (*b)->power = alone(build_circuit(r, **b), d, s);
     }
-    if (r.power && !finite(*r.power)) {
-        problems.push_back("the power available, " + exact_number(*s.power) +
-                           " W, gives figures too large to work out");
-        r.power.reset();
-        for (std::optional<BuildResult>* b : {&r.nearest, &r.best})
-            if (*b)
-                (*b)->power.reset();
+    if (!power_worked_out(r)) {
+        problems.push_back(power_too_large(*s.power));
+        drop_power(r);
     }
     check_ratings(r, "", problems);
     return r;
+}
+
+bool power_worked_out(const Result& r) {
+    auto finite_or_none = [](const std::optional<Power>& p) { return !p || finite(*p); };
+    auto build_finite = [&](const std::optional<BuildResult>& b) {
+        return !b || finite_or_none(b->power);
+    };
+    return finite_or_none(r.power) && build_finite(r.nearest) && build_finite(r.best);
+}
+
+void drop_power(Result& r) {
+    r.power.reset();
+    for (std::optional<BuildResult>* b : {&r.nearest, &r.best})
+        if (*b)
+            (*b)->power.reset();
+}
+
+Problem power_too_large(double available) {
+    return "the power available, " + exact_number(available) +
+           " W, gives figures too large to work out";
 }
 
 const Analysis* port_figures(const Result& r) {
@@ -108,7 +126,7 @@ bool gives_port_figures(const Result& r) {
     return r.analysis || !r.design.network->outward_matched;
 }
 
-void check_ratings(const Result& r, const std::string& of, std::vector<std::string>& problems) {
+void check_ratings(const Result& r, const std::string& of, std::vector<Problem>& problems) {
     if (r.power)
         check_power(*r.power, (r.analysis ? "given resistors" : "ideal design") + of, problems);
     if (r.best && r.best->power) {

@@ -7,6 +7,7 @@
 #include "circuit.h"
 #include "network.h"
 #include "power.h"
+#include "problem.h"
 #include "response.h"
 #include "settings.h"
 
@@ -46,15 +47,23 @@ struct Result {
 // given resistors. Problems that are not the design's own (a value outside
 // the preferred range, a resistor over its rating) are added to `problems`,
 // one message each.
-Result evaluate(const Design& d, const Settings& s, std::vector<std::string>& problems,
+Result evaluate(const Design& d, const Settings& s, std::vector<Problem>& problems,
                 std::optional<Analysis> analysis = std::nullopt);
 
 // The same without the power and its checks, which pads in cascade work out
 // together.
-Result evaluate_unpowered(const Design& d, const Settings& s, std::vector<std::string>& problems);
+Result evaluate_unpowered(const Design& d, const Settings& s, std::vector<Problem>& problems);
 // Names each part over its ratings in the result's design and builds; `of`
 // follows the design's name in each message (" of stage 2").
-void check_ratings(const Result& r, const std::string& of, std::vector<std::string>& problems);
+void check_ratings(const Result& r, const std::string& of, std::vector<Problem>& problems);
+
+// Whether every power figure of the design and its builds is a number: a
+// power near the largest double overflows in the squares. When one is not,
+// the figures are dropped, as none of them can be trusted, and the problem
+// is this one.
+bool power_worked_out(const Result& r);
+void drop_power(Result& r);
+Problem power_too_large(double available);
 
 // Whether the design's values make a network that a check of them would find
 // buildable, and the analysis over frequency takes: from 1e-9 to 1e15 ohm.

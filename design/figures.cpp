@@ -2,9 +2,11 @@
 
 #include "export_text.h"
 
-#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <iterator>
 
 namespace padcalc {
 namespace {
@@ -35,12 +37,15 @@ std::string fixed_point(double value, int decimals) {
         return "-";
     char text[64];
     std::snprintf(text, sizeof text, "%.*f", decimals, value);
+    // A figure that rounds to zero has no sign: -0.001 to two decimals is 0.00.
+    if (text[0] == '-' && std::strspn(text + 1, "0.") == std::strlen(text + 1))
+        return text + 1;
     return text;
 }
 
 std::string exact_figure(double value) { return std::isfinite(value) ? exact_number(value) : "-"; }
 
-std::string return_loss_text(double db) { return db < 300 ? fixed_point(db, 2) : "> 300"; }
+std::string return_loss_text(double db) { return db >= 300 ? "> 300" : fixed_point(db, 2); }
 
 std::string engineering(double value, std::string_view unit, bool ascii) {
     static constexpr const char* prefixes[] = {"y", "z", "a", "f", "p", "n", "µ", "m", "",
@@ -50,24 +55,24 @@ std::string engineering(double value, std::string_view unit, bool ascii) {
         return fixed_point(value, 3);
     if (value == 0)
         return fixed_point(0.0, 3) + " " + std::string(unit);
-    // Past the prefixes at either end (a power of -300 dBm): powers of ten.
-    if (std::fabs(value) < 0.9995e-24 || std::fabs(value) >= 999.95e24) {
-        char text[32];
-        std::snprintf(text, sizeof text, "%.3e", value);
-        return text + (" " + std::string(unit));
-    }
-    // Round to four significant figures first, so that 999.96 becomes 1.000 k.
-    auto exponent = static_cast<int>(std::floor(std::log10(std::fabs(value))));
-    double step = std::pow(10.0, exponent - 3);
-    double rounded = std::round(value / step) * step;
-    if (std::fabs(rounded) >= std::pow(10.0, exponent + 1))
-        ++exponent;
+    // Rounded once, in decimal, to four significant figures: "-d.ddde-XX".
+    // The prefix is that of the rounded figure, so that 999.96 is 1.000 k
+    // and 999.95e24 is past yotta.
+    char text[32];
+    std::snprintf(text, sizeof text, "%.3e", value);
+    const char* e = std::strchr(text, 'e');
+    int exponent = std::atoi(e + 1);
     int power = exponent >= 0 ? exponent / 3 : (exponent - 2) / 3;
-    int decimals = std::max(0, 3 - (exponent - 3 * power));
+    // Past the prefixes at either end (a power of -300 dBm): powers of ten.
+    if (power + units < 0 || power + units >= static_cast<int>(std::size(prefixes)))
+        return text + (" " + std::string(unit));
+    std::size_t sign = text[0] == '-' ? 1 : 0;
+    std::string digits = {text[sign], text[sign + 2], text[sign + 3], text[sign + 4]};
+    std::size_t whole = static_cast<std::size_t>(exponent - 3 * power) + 1; // 1 to 3
     std::string prefix = prefixes[power + units];
     if (ascii && prefix == "µ")
         prefix = "u";
-    return fixed_point(rounded / std::pow(1000.0, power), decimals) + " " + prefix +
+    return (sign ? "-" : "") + digits.substr(0, whole) + "." + digits.substr(whole) + " " + prefix +
            std::string(unit);
 }
 

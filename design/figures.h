@@ -12,19 +12,21 @@
 
 namespace padcalc {
 
-// A value to four significant figures with an SI prefix: "141.9 Ω",
-// "4.700 kΩ", "520.0 mW", "2.000 fW"; past yocto and yotta, a power of ten.
+// A value to four significant figures with the SI prefix of what it rounds
+// to: "141.9 Ω", "4.700 kΩ", "520.0 mW", "2.000 fW", 999.96 as "1.000 k";
+// past yocto and yotta, a power of ten ("9.999e-25 W").
 // With `ascii`, micro is "u" rather than "µ".
 std::string engineering(double value, std::string_view unit, bool ascii);
 
-// A figure in a fixed number of decimals; one that is not a finite number
-// (the return loss of a perfect match, a resistor of a loss of 0 dB) is "-".
+// A figure in a fixed number of decimals, with no sign when it rounds to
+// zero; one that is not a finite number (the return loss of a perfect match,
+// a resistor of a loss of 0 dB) is "-".
 std::string fixed_point(double value, int decimals);
 // A number as exact_number writes it, or "-" where it is not finite, as the
 // text reports write a figure that cannot be worked out: an entry of 1e400.
 std::string exact_figure(double value);
 // A return loss to two decimals; a match too close to tell, at or beyond
-// 300 dB (or exact, infinite), is "> 300".
+// 300 dB (or exact, infinite), is "> 300", and one that is not a number "-".
 std::string return_loss_text(double db);
 
 // How far up a pad holds, in words: "holds to 2.345 GHz; above it the

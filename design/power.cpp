@@ -120,20 +120,22 @@ std::vector<Power> power_of(std::span<const Circuit> stages, double zone, double
     return powers;
 }
 
-void check_power(const Power& p, const std::string& which, std::vector<std::string>& problems) {
+void check_power(const Power& p, const std::string& which, std::vector<Problem>& problems) {
     for (std::size_t i = 0; i < p.parts.size(); ++i) {
+        std::string part = p.parts[i] + " in the " + which;
         if (p.over_rating(i)) {
             Peak at = peak(p, i, &PowerFlow::parts);
-            problems.push_back(fmt::format("{} in the {} dissipates {:.3g} W{}, over {}",
-                                           p.parts[i], which, at.value, with_load(p, at, i),
-                                           rating_words(p)));
+            problems.emplace_back(fmt::format("{} dissipates {:.3g} W{}, over {}", part, at.value,
+                                              with_load(p, at, i), rating_words(p)),
+                                  part + " dissipates more than " + rating_words(p));
         }
         if (p.over_voltage(i)) {
             Peak at = peak(p, i, &PowerFlow::volts);
-            problems.push_back(fmt::format("{} in the {} has {:.3g} V across it{}, over its "
-                                           "rating of {:.3g} V",
-                                           p.parts[i], which, at.value, with_load(p, at, i),
-                                           *p.max_voltage));
+            problems.emplace_back(
+                fmt::format("{} has {:.3g} V across it{}, over its rating of {:.3g} V", part,
+                            at.value, with_load(p, at, i), *p.max_voltage),
+                fmt::format("{} has more than its rating of {:.3g} V across it", part,
+                            *p.max_voltage));
         }
     }
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "power_flow.h"
+#include "problem.h"
 #include "settings.h"
 
 #include <optional>
@@ -51,6 +52,6 @@ std::vector<Power> power_of(std::span<const Circuit> stages, double zone, double
 double derated_rating(double rating, double ambient, const Derating& d);
 
 // Names each part over its rating or its voltage, one message each.
-void check_power(const Power& p, const std::string& which, std::vector<std::string>& problems);
+void check_power(const Power& p, const std::string& which, std::vector<Problem>& problems);
 
 } // namespace padcalc

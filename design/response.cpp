@@ -8,7 +8,8 @@ namespace padcalc {
 namespace {
 
 // -20 log10 |s|, from |s| squared: as exact, and without a hypot.
-double decibels(Complex s) { return -10.0 * std::log10(std::norm(s)); }
+// Of a total reflection or transmission, 0 dB, not -0 (the sum makes -0 into 0).
+double decibels(Complex s) { return -10.0 * std::log10(std::norm(s)) + 0.0; }
 
 // The longest time constant of a part's reactances with the resistances
 // about it: its own, and the ports'.

@@ -130,6 +130,28 @@ TEST(Cascade, DissipationSplitAgainstTheClosedForm) {
             }
 }
 
+// Beyond about 3076 dB the power left at the end of a cascade is too small
+// for a double to hold whole: the last stage still takes what the others
+// leave, a finite loss, where it once took an infinite one (and a cascade of
+// 1e5 dB was refused as if its loss were not a finite number).
+TEST(Cascade, DissipationSplitPastTheSmallestDouble) {
+    for (double loss : {3076.0, 3090.0, 3300.0, 6000.0, 1e5, 1e300})
+        for (int n : {1, 2, 10}) {
+            std::vector<double> each = stage_losses(loss, n, Split::dissipation);
+            double before = 0;
+            for (int k = 0; k + 1 < n; ++k) {
+                // Each stage but the last leaves 1 - (k + 1)/N of the input, to within 1e-12.
+                before += each[static_cast<std::size_t>(k)];
+                EXPECT_NEAR(before, -10 * std::log10(1 - (k + 1.0) / n), 1e-12) << loss << " " << n;
+            }
+            double last = each.back();
+            ASSERT_TRUE(std::isfinite(last)) << loss << " " << n;
+            EXPECT_NEAR(before + last, loss, 1e-12 * loss) << loss << " " << n;
+        }
+    // An infinite loss stays infinite, in the last stage.
+    EXPECT_EQ(stage_losses(HUGE_VAL, 2, Split::dissipation).back(), HUGE_VAL);
+}
+
 // Each stage is fed with what reaches it: the power its parts take is its
 // share, what it passes on is what is left, and the whole chain has the loss.
 TEST(Cascade, StagesFedWithWhatReachesThem) {

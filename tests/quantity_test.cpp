@@ -1,11 +1,15 @@
 // Quantities as engineers write them, at the edges of what is read and what
-// is refused, and the reasons given.
+// is refused, and the reasons given; and figures as the reports write them.
 
+#include "design/figures.h"
 #include "design/quantity.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <limits>
+#include <string>
 
 namespace padcalc {
 namespace {
@@ -89,6 +93,91 @@ TEST(Tolerance, FromZeroToBelowAHundredPercent) {
     EXPECT_FALSE(std::signbit(*parse_tolerance("-0")));
     for (const char* text : {"-1", "100"})
         expect_refused(parse_tolerance(text), text, "from 0 % to below 100 %");
+}
+
+// A figure of four significant figures with a prefix, or past the prefixes
+// a power of ten, read back: its value, or NaN where it is not so written.
+double figure_value(const std::string& text) {
+    static const std::string prefixes[] = {"y", "z", "a", "f", "p", "n", "µ", "m", "",
+                                           "k", "M", "G", "T", "P", "E", "Z", "Y"};
+    std::size_t space = text.find(' ');
+    std::string number = text.substr(0, space);
+    std::string unit = text.substr(space + 1);
+    std::size_t point = number.find('.');
+    std::size_t e = number.find('e');
+    std::size_t digits = (e == std::string::npos ? number.size() : e) - (number[0] == '-') - 1;
+    if (point == std::string::npos || digits != 4 || !unit.ends_with("W"))
+        return std::nan("");
+    std::string prefix = unit.substr(0, unit.size() - 1);
+    if (e != std::string::npos) // "9.999e-25 W": one figure before the point
+        return point == 1 + (number[0] == '-') && prefix.empty() ? std::stod(number) : std::nan("");
+    for (int p = 0; p < 17; ++p)
+        if (prefixes[p] == prefix)
+            return std::stod(number) * std::pow(1000.0, p - 8);
+    return std::nan("");
+}
+
+// Each figure rounded once to four significant figures, with the prefix of
+// what it rounds to, or a power of ten past yocto and yotta: on both sides
+// of every rounding edge, where a figure once took the prefix before yocto
+// (basic_string: construction from null, and status 134).
+TEST(Figures, FourFiguresWithAPrefixOrAPowerOfTen) {
+    struct Case {
+        double value;
+        const char* text;
+    } cases[] = {
+        {9.999e-25, "9.999e-25 W"},
+        {0.9995e-24, "9.995e-25 W"},
+        {0.999949e-24, "9.999e-25 W"},
+        {0.999951e-24, "1.000 yW"},
+        {1e-24, "1.000 yW"},
+        {999.94e-3, "999.9 mW"},
+        {999.96e-3, "1.000 W"},
+        {141.94999, "141.9 W"},
+        {999.949e24, "999.9 YW"},
+        {999.951e24, "1.000e+27 W"},
+        {-999.951e24, "-1.000e+27 W"},
+        {-0.999951e-24, "-1.000 yW"},
+        {-0.999949e-24, "-9.999e-25 W"},
+        {0.0, "0.000 W"},
+        {-0.0, "0.000 W"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(engineering(c.value, "W", false), c.text) << c.value;
+    // Every double either side of each edge of the rounding, from 1e-30 to
+    // 1e30: four figures, within half a unit of the last of them.
+    for (int exponent = -30; exponent <= 30; ++exponent)
+        for (double edge : {0.99995, 0.9995, 0.995}) {
+            double value = edge * std::pow(10.0, exponent);
+            for (int step = 0; step < 40; ++step)
+                value = std::nextafter(value, 0.0);
+            for (int step = 0; step < 80; ++step, value = std::nextafter(value, HUGE_VAL)) {
+                std::string text = engineering(value, "W", false);
+                double shown = figure_value(text);
+                EXPECT_NEAR(shown, value, 5.0001e-4 * value) << value << " as " << text;
+            }
+        }
+}
+
+// A figure that rounds to zero has no sign, and one that cannot be worked
+// out is '-', as every other such figure; a return loss at or beyond 300 dB
+// is a match too close to tell, and NaN is not one.
+TEST(Figures, NoSignOnZeroAndADashForWhatIsNotANumber) {
+    double nan = std::numeric_limits<double>::quiet_NaN();
+    double inf = std::numeric_limits<double>::infinity();
+    EXPECT_EQ(fixed_point(-0.001, 2), "0.00");
+    EXPECT_EQ(fixed_point(-0.0, 3), "0.000");
+    EXPECT_EQ(fixed_point(-0.006, 2), "-0.01");
+    EXPECT_EQ(fixed_point(-1e-300, 4), "0.0000");
+    EXPECT_EQ(fixed_point(nan, 2), "-");
+    EXPECT_EQ(return_loss_text(-0.0), "0.00");
+    EXPECT_EQ(return_loss_text(-1e-15), "0.00");
+    EXPECT_EQ(return_loss_text(nan), "-");
+    EXPECT_EQ(return_loss_text(-inf), "-");
+    EXPECT_EQ(return_loss_text(300), "> 300");
+    EXPECT_EQ(return_loss_text(inf), "> 300");
+    EXPECT_EQ(engineering(nan, "W", false), "-");
+    EXPECT_EQ(exact_figure(nan), "-");
 }
 
 } // namespace

@@ -72,6 +72,37 @@ TEST(HostileInput, NumbersAtTheEdges) {
     }
 }
 
+// Figures at the ends of the prefixes on the command line. Each of these once
+// aborted (basic_string: construction from null, status 134) and wrote
+// nothing: a figure from 0.9995e-24 to just under 0.99995e-24 took the
+// prefix before yocto. Each ends as a design or check does, the figure in
+// a power of ten, and a sweep through the edge writes every design.
+TEST(HostileInput, FiguresPastThePrefixesOnTheCommandLine) {
+    struct Case {
+        std::vector<std::string> args;
+        int status;
+        std::string shown;
+    } cases[] = {
+        {{"tee", "50", "50", "240.0003", "--power", "1W"}, 0, "R2     9.999e-25 W"},
+        {{"tee", "50", "50", "520.001", "--ascii"}, 0, "9.999e-25 ohm"},
+        {{"tee", "50", "50", "10", "--power", "9.999e-25W"}, 0, "9.999e-25 W available"},
+        {{"tee", "50", "50", "10", "--freq", "9.999e-25:1:2"}, 0, "  9.999e-25 Hz"},
+        {{"tee", "50", "50", "10", "--ls", "9.999e-25"}, 0, "with 9.999e-25 H in series"},
+        {{"check", "tee", "50", "50", "50", "50", "9.999e-25", "--ascii"}, 1, "9.999e-25 ohm"},
+        {{"tee", "50", "50", "239.99:240.01:0.001", "--power", "1W"}, 0, "loss 240.01 dB"},
+    };
+    for (const Case& c : cases) {
+        BareOptions options;
+        options.args = c.args;
+        options.address_limit = address_limit;
+        BareRun run = run_bare("", options);
+        std::string command = ::testing::PrintToString(c.args);
+        EXPECT_TRUE(run.exit.exited_with(c.status))
+            << command << " status " << run.exit.status << ": " << run.errors;
+        EXPECT_NE(run.output.find(c.shown), std::string::npos) << command << "\n" << run.output;
+    }
+}
+
 // Every signal whose default action ends the program puts the terminal back
 // first, and leaves the cursor at the start of a line, as a quit does: the
 // shell's prompt does not follow the digits typed at a prompt. A signal the

@@ -326,12 +326,12 @@ std::optional<Worked> work_out(Request& q, bool check, const std::string& format
     std::optional<Analysis> analysis;
     if (check)
         analysis = analyse(d.network, d.resistors, d.zone, d.ztwo);
-    std::vector<std::string> problems;
+    std::vector<Problem> problems;
     w.result = evaluate(d, w.settings, problems, analysis);
     // A build that cannot be made concerns the series; the rest are ratings.
-    for (const std::string& problem : problems)
-        w.problems.push_back(
-            {{"field", problem.starts_with("no ") ? "series" : "rating"}, {"text", problem}});
+    for (const Problem& problem : problems)
+        w.problems.push_back({{"field", problem.text.starts_with("no ") ? "series" : "rating"},
+                              {"text", problem.text}});
     return w;
 }
 
