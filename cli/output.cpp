@@ -15,10 +15,13 @@ constexpr std::size_t block_size = std::size_t{64} * 1024; // held before it is 
 
 } // namespace
 
-void Output::write(std::string_view text) {
+bool Output::write(std::string_view text) {
+    if (error_ != 0)
+        return false;
     buffer_ += text;
     if (buffer_.size() >= block_size)
         flush();
+    return error_ == 0;
 }
 
 bool Output::flush() {
@@ -45,21 +48,22 @@ int finish(Output& out, int status) {
 }
 
 void Writer::add(const Result& r) {
-    Sink write = [this](std::string_view text) { out_.write(text); };
+    Sink write = [this](std::string_view text) { return out_.write(text); };
     switch (s_.format) {
     case Format::text:
         out_.write(count_ ? "\n" : "");
-        out_.write(text_report(r, s_.ascii));
-        text_sweeps(r, s_, write);
+        if (out_.write(text_report(r, s_.ascii)))
+            text_sweeps(r, s_, write);
         break;
     case Format::json:
         out_.write(!sweep_ ? "" : count_ ? ",\n" : "[\n");
-        write_json_report(r, s_, write);
-        out_.write(sweep_ ? "" : "\n");
+        if (write_json_report(r, s_, write))
+            out_.write(sweep_ ? "" : "\n");
         break;
     case Format::csv:
         out_.write(count_ ? "" : csv_header(r, s_));
-        csv_rows(r, s_, write);
+        if (!out_.failed())
+            csv_rows(r, s_, write);
         break;
     case Format::spice:
         out_.write(count_ ? "\n" : "");

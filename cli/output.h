@@ -13,7 +13,9 @@ namespace padcalc {
 // why, so that lost output never passes for success.
 class Output {
   public:
-    void write(std::string_view text);
+    // Holds the text, writing what is held in blocks; false once any write
+    // has failed, when the rest need not be worked out.
+    bool write(std::string_view text);
     // Writes what is held; false if any write so far has failed.
     bool flush();
     bool failed() const { return error_ != 0; }
@@ -36,7 +38,10 @@ int finish(Output& out, int status);
 class Writer {
   public:
     Writer(const Settings& s, bool sweep) : s_(s), sweep_(sweep) {}
+    // Writes the result, stopping at the first failed write.
     void add(const Result& r);
+    // Writes what is held, so that it comes before what follows elsewhere.
+    void flush() { out_.flush(); }
     // Whether output has been lost: the rest of a run need not be worked out.
     bool failed() const { return out_.failed(); }
     int finish(int status);

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 #ifdef _WIN32
 #ifndef NOMINMAX
@@ -19,26 +20,35 @@
 #include <sys/stat.h>
 #include <system_error>
 #else
+#include <charconv>
 #include <climits>
 #include <csignal>
+#include <cstdlib>
 #include <fcntl.h>
 #include <iterator>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <utility>
 #endif
 
 namespace padcalc {
 namespace {
 
 std::string failure(const std::string& path, int error) {
-    return path + ": " + std::strerror(error);
+    return path + ": " + std::strerror(error == 0 ? EIO : error);
 }
 
-std::string write_standard_output(std::string_view text) {
-    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0)
-        return failure("standard output", standard_output_error());
-    return {};
+// How a destination is written.
+enum class Way {
+    refused,         // not at all: the reason is kept
+    standard_output, // "-"
+    replace,         // a temporary file, renamed over it when whole
+    in_place,        // a regular file written where it is, as the shell's > does
+    through,         // not a regular file: a terminal, a pipe, a device
+    descriptor,      // one of the program's own descriptors, written as it stands
+};
+
+bool write_standard_output(std::string_view text) {
+    return std::fwrite(text.data(), 1, text.size(), stdout) == text.size();
 }
 
 #ifdef _WIN32
@@ -49,20 +59,6 @@ namespace fs = std::filesystem;
 // Windows would read in the ANSI code page.
 fs::path native(const std::string& path) {
     return fs::path(std::u8string(path.begin(), path.end()));
-}
-
-// Why the destination may not be replaced, or an empty text if it may: it
-// must be missing or a regular file.
-std::string find_destination(std::string& path) {
-    std::error_code error;
-    fs::file_status status = fs::status(native(path), error);
-    if (status.type() == fs::file_type::not_found)
-        return {};
-    if (error)
-        return path + ": " + error.message();
-    if (status.type() != fs::file_type::regular)
-        return path + ": not a regular file";
-    return {};
 }
 
 std::atomic<unsigned> temporaries_made{0};
@@ -82,6 +78,8 @@ int make_temporary(const fs::path& folder, fs::path& name) {
     }
     return -1;
 }
+
+int close_file(int fd) { return ::_close(fd); }
 
 bool write_all(int fd, std::string_view text) {
     const std::size_t most_at_once = std::size_t{1} << 30;
@@ -115,32 +113,6 @@ DWORD move_over(const fs::path& from, const fs::path& to) {
     }
 }
 
-// Windows: a temporary file of its own beside the destination, flushed to
-// the disk, then moved over the destination.
-std::string write_replacing(const std::string& path, std::string_view text) {
-    fs::path target = native(path);
-    fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-    fs::path temporary;
-    int fd = make_temporary(folder, temporary);
-    if (fd < 0)
-        return failure(path, errno);
-    bool written = write_all(fd, text) && ::_commit(fd) == 0;
-    int error = errno;
-    if (::_close(fd) != 0 && written) {
-        written = false;
-        error = errno;
-    }
-    if (!written) {
-        ::_wunlink(temporary.c_str());
-        return failure(path, error == 0 ? EIO : error);
-    }
-    if (DWORD error = move_over(temporary, target); error != 0) {
-        ::_wunlink(temporary.c_str());
-        return path + ": " + std::system_category().message(static_cast<int>(error));
-    }
-    return {};
-}
-
 #else
 
 // The folder a file is in, for its temporary file: "." for a bare name.
@@ -159,12 +131,43 @@ std::string beside(const std::string& link, const std::string& text) {
     return link.substr(0, slash + 1) + text;
 }
 
+// The folder's path with every link in it followed, or empty if it has none.
+std::string real_folder(const std::string& folder) {
+    char real[PATH_MAX];
+    return ::realpath(folder.c_str(), real) ? std::string(real) : std::string();
+}
+
+// The descriptor of this process's own that `path` names, or -1: /dev/fd/N,
+// /proc/self/fd/N and the like. Linux gives them as links to whatever the
+// descriptor holds: a pipe's has no name to follow, and a file's, opened
+// again by name, would be written from its start, not where the descriptor
+// stands (after a report, or at the end of a file opened to append to).
+int own_descriptor(const std::string& path) {
+    std::size_t slash = path.find_last_of('/');
+    std::string_view name =
+        std::string_view(path).substr(slash == std::string::npos ? 0 : slash + 1);
+    int fd = -1;
+    auto [end, error] = std::from_chars(name.data(), name.data() + name.size(), fd);
+    if (name.empty() || error != std::errc() || end != name.data() + name.size() || fd < 0)
+        return -1;
+    std::string folder = real_folder(folder_of(path));
+    if (folder.empty())
+        return -1;
+    for (const char* own : {"/proc/self/fd", "/proc/thread-self/fd", "/dev/fd"})
+        if (real_folder(own) == folder)
+            return fd;
+    return -1;
+}
+
 // Follows `path` through symbolic links, a chain of them too, to the file
-// that is to be replaced: one that is there, or the missing one a dangling
-// link names. Gives 0, or an errno value.
-int follow_links(std::string& path) {
+// that is to be written: one that is there, or the missing one a dangling
+// link names; or to one of the program's own descriptors, given in
+// `descriptor` (else -1). Gives 0, or an errno value.
+int follow_links(std::string& path, int& descriptor) {
     const int most_links = 40; // as the kernel follows, before it says ELOOP
     for (int followed = 0; followed <= most_links; ++followed) {
+        if ((descriptor = own_descriptor(path)) >= 0)
+            return 0;
         struct stat st {};
         if (::lstat(path.c_str(), &st) != 0)
             return errno == ENOENT ? 0 : errno;
@@ -182,24 +185,18 @@ int follow_links(std::string& path) {
     return ELOOP;
 }
 
-// Finds the file to replace, through any links, in `path`; gives why it
-// may not be replaced, or an empty text if it may. As the shell's > would
-// open it: a regular file the user may write to, or a new one in a folder
-// they may write to. Without this a rename would replace a read-only file.
-std::string find_destination(std::string& path) {
-    if (int error = follow_links(path); error != 0)
-        return failure(path, error);
+// Whether the user may put another file in place of `file` in `folder`: a
+// folder they may write to, and if it is sticky (/tmp), the file or the
+// folder theirs, unless they are root.
+bool may_replace(const std::string& folder, const struct stat& file) {
     struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) {
-        if (errno != ENOENT)
-            return failure(path, errno);
-        std::string folder = folder_of(path);
-        return ::access(folder.c_str(), W_OK | X_OK) == 0 ? "" : failure(path, errno);
-    }
-    if (!S_ISREG(st.st_mode))
-        return path + ": not a regular file";
-    return ::access(path.c_str(), W_OK) == 0 ? "" : failure(path, errno);
+    if (::access(folder.c_str(), W_OK | X_OK) != 0 || ::stat(folder.c_str(), &st) != 0)
+        return false;
+    uid_t me = ::geteuid();
+    return !(st.st_mode & S_ISVTX) || me == 0 || me == file.st_uid || me == st.st_uid;
 }
+
+int close_file(int fd) { return ::close(fd); }
 
 bool write_all(int fd, std::string_view text) {
     while (!text.empty()) {
@@ -240,22 +237,12 @@ int set_permissions(int fd, const struct stat* old) {
     return ::fchmod(fd, mode) == 0 ? 0 : errno;
 }
 
-// The text on the disk, with the old file's owner and permissions. Gives 0,
-// or an errno value.
-int fill(int fd, std::string_view text, const struct stat* old) {
-    int error = write_all(fd, text) ? 0 : (errno == 0 ? EIO : errno);
-    if (error == 0 && old)
-        error = keep_owner(fd, *old);
-    if (error == 0)
-        error = set_permissions(fd, old);
-    if (error == 0 && ::fsync(fd) != 0)
-        error = errno;
-    return error;
-}
-
-// The signals that end the program and may be caught: Ctrl-C, kill's
-// default and a terminal that closes.
-constexpr int ending_signals[] = {SIGINT, SIGTERM, SIGHUP};
+// The signals that end the program and may be caught, but those that a
+// fault raises: Ctrl-C and Ctrl-\, kill's default, a terminal that closes,
+// a pipe whose reader has gone, timers, the users' own signals, and the
+// limits of processor time and file size.
+constexpr int ending_signals[] = {SIGINT,  SIGQUIT, SIGTERM, SIGHUP,  SIGPIPE, SIGALRM,
+                                  SIGUSR1, SIGUSR2, SIGXCPU, SIGXFSZ, SIGPROF, SIGVTALRM};
 
 // The temporary file being written, for the signal handler to remove: a
 // fixed place, since a handler may not allocate, and empty while there is
@@ -367,27 +354,259 @@ void sync_folder(const std::string& folder) {
     ::close(fd);
 }
 
-// POSIX: the text is on the disk (fsync, and close, where a full disk may
-// show) before the rename makes it the file.
-std::string write_replacing(const std::string& path, std::string_view text) {
-    std::string folder = folder_of(path);
-    struct stat old {};
-    bool replacing = ::stat(path.c_str(), &old) == 0;
-    TemporaryFile temporary(folder);
-    if (temporary.fd() < 0)
-        return failure(folder, temporary.error());
-    int error = fill(temporary.fd(), text, replacing ? &old : nullptr);
-    if (error == 0)
-        error = temporary.put_in_place_of(path);
-    if (error != 0)
-        return failure(path, error);
-    sync_folder(folder);
-    return {};
+#endif
+
+} // namespace
+
+struct OutputFile::State {
+    std::string path;   // as given, for messages about the program's own descriptors
+    std::string target; // the file itself, through any links
+    Way way = Way::refused;
+    std::string error; // why it is refused, or the first failure
+    bool finished = false;
+    int fd = -1; // in place, through, or a copy of the descriptor
+#ifdef _WIN32
+    fs::path temporary; // empty when there is none
+#else
+    int descriptor = -1; // the program's own, for Way::descriptor
+    struct stat old {};  // the file replaced, with replacing
+    bool replacing = false;
+    std::unique_ptr<TemporaryFile> temporary;
+#endif
+
+    // The name in messages: the path given for a descriptor, else the file.
+    const std::string& shown() const { return way == Way::descriptor ? path : target; }
+    void fail(int error_number) {
+        if (error.empty())
+            error =
+                failure(way == Way::standard_output ? "standard output" : shown(), error_number);
+    }
+    void examine();
+    // Closes the file and, for a temporary one, puts it in place.
+    void put_in_place();
+    void close_descriptor();
+#ifdef _WIN32
+    int written_fd() const { return fd; }
+#else
+    // The descriptor the text goes to: the temporary file's, or the file's.
+    int written_fd() const { return temporary ? temporary->fd() : fd; }
+#endif
+};
+
+#ifdef _WIN32
+
+void OutputFile::State::examine() {
+    std::error_code error_code;
+    fs::file_status status = fs::status(native(target), error_code);
+    if (status.type() == fs::file_type::not_found) {
+        way = Way::replace;
+        return;
+    }
+    if (error_code) {
+        error = target + ": " + error_code.message();
+        return;
+    }
+    if (status.type() == fs::file_type::directory) {
+        error = failure(target, EISDIR);
+        return;
+    }
+    if (status.type() != fs::file_type::regular) {
+        way = Way::through;
+        return;
+    }
+    // A file with other hard links is written in place, so that no link is
+    // left holding the old text.
+    std::uintmax_t links = fs::hard_link_count(native(target), error_code);
+    way = !error_code && links > 1 ? Way::in_place : Way::replace;
+}
+
+std::string OutputFile::open() {
+    State& s = *state_;
+    if (!s.error.empty() || s.way == Way::standard_output)
+        return s.error;
+    fs::path target = native(s.target);
+    if (s.way == Way::replace) {
+        fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+        s.fd = make_temporary(folder, s.temporary);
+        if (s.fd < 0)
+            s.temporary.clear();
+    } else {
+        s.fd = ::_wopen(target.c_str(), _O_WRONLY | _O_TRUNC | _O_BINARY);
+    }
+    if (s.fd < 0)
+        s.fail(errno);
+    return s.error;
+}
+
+void OutputFile::State::put_in_place() {
+    // Only a file on the disk is flushed there: a device or pipe may refuse.
+    if (way != Way::through && ::_commit(fd) != 0)
+        fail(errno);
+    if (close_file(std::exchange(fd, -1)) != 0)
+        fail(errno);
+    if (error.empty() && !temporary.empty()) {
+        if (DWORD code = move_over(temporary, native(target)); code != 0)
+            error = target + ": " + std::system_category().message(static_cast<int>(code));
+        else
+            temporary.clear();
+    }
+}
+
+void OutputFile::abandon() {
+    State& s = *state_;
+    s.finished = true;
+    s.close_descriptor();
+    if (!s.temporary.empty())
+        ::_wunlink(s.temporary.c_str());
+    s.temporary.clear();
+}
+
+#else
+
+void OutputFile::State::examine() {
+    if (int error_number = follow_links(target, descriptor); error_number != 0) {
+        error = failure(target, error_number);
+        return;
+    }
+    if (descriptor >= 0) {
+        way = Way::descriptor;
+        return;
+    }
+    std::string folder = folder_of(target);
+    struct stat st {};
+    if (::stat(target.c_str(), &st) != 0) {
+        // A new file, in a folder the user may write to.
+        if (errno == ENOENT && ::access(folder.c_str(), W_OK | X_OK) == 0)
+            way = Way::replace;
+        else
+            error = failure(target, errno);
+        return;
+    }
+    if (S_ISDIR(st.st_mode)) {
+        error = failure(target, EISDIR);
+    } else if (!S_ISREG(st.st_mode)) {
+        way = Way::through;
+    } else if (::access(target.c_str(), W_OK) != 0) {
+        error = failure(target, errno); // as the shell's > would refuse it
+    } else if (st.st_nlink > 1 || !may_replace(folder, st)) {
+        way = Way::in_place;
+    } else {
+        way = Way::replace;
+        old = st;
+        replacing = true;
+    }
+}
+
+std::string OutputFile::open() {
+    State& s = *state_;
+    if (!s.error.empty())
+        return s.error;
+    switch (s.way) {
+    case Way::refused:
+    case Way::standard_output:
+        break;
+    case Way::descriptor:
+        s.fd = ::fcntl(s.descriptor, F_DUPFD_CLOEXEC, 0);
+        if (s.fd < 0)
+            s.fail(errno);
+        break;
+    case Way::in_place:
+    case Way::through:
+        s.fd = ::open(s.target.c_str(), O_WRONLY | O_TRUNC | O_NOCTTY | O_CLOEXEC);
+        if (s.fd < 0)
+            s.fail(errno);
+        break;
+    case Way::replace: {
+        std::string folder = folder_of(s.target);
+        s.temporary = std::make_unique<TemporaryFile>(folder);
+        if (s.temporary->fd() < 0) {
+            s.error = failure(folder, s.temporary->error());
+            s.temporary.reset();
+        }
+        break;
+    }
+    }
+    return s.error;
+}
+
+// POSIX: a new file's text is on the disk (fsync, and close, where a full
+// disk may show) before the rename makes it the file.
+void OutputFile::State::put_in_place() {
+    if (temporary) {
+        int written = temporary->fd();
+        int error_number = replacing ? keep_owner(written, old) : 0;
+        if (error_number == 0)
+            error_number = set_permissions(written, replacing ? &old : nullptr);
+        if (error_number == 0 && ::fsync(written) != 0)
+            error_number = errno;
+        if (error_number == 0)
+            error_number = temporary->put_in_place_of(target);
+        if (error_number != 0)
+            fail(error_number);
+        else
+            sync_folder(folder_of(target));
+        return;
+    }
+    // Only a file written in place is flushed to the disk: what goes
+    // through to a device, a pipe or a descriptor is as "-" is.
+    if (way == Way::in_place && ::fsync(fd) != 0 && errno != EINVAL)
+        fail(errno);
+    if (close_file(std::exchange(fd, -1)) != 0)
+        fail(errno);
+}
+
+void OutputFile::abandon() {
+    State& s = *state_;
+    s.finished = true;
+    s.close_descriptor();
+    s.temporary.reset(); // removes the file, unless it has been put in place
 }
 
 #endif
 
-} // namespace
+OutputFile::OutputFile(const std::string& path) : state_(std::make_unique<State>()) {
+    state_->path = path;
+    state_->target = path;
+    if (path == "-")
+        state_->way = Way::standard_output;
+    else
+        state_->examine();
+}
+
+OutputFile::~OutputFile() { abandon(); }
+
+void OutputFile::State::close_descriptor() {
+    if (fd >= 0)
+        close_file(fd);
+    fd = -1;
+}
+
+std::string OutputFile::finish() {
+    State& s = *state_;
+    if (s.finished)
+        return s.error;
+    if (s.error.empty() && s.way == Way::standard_output && std::fflush(stdout) != 0)
+        s.fail(standard_output_error());
+    else if (s.error.empty() && s.way != Way::standard_output)
+        s.put_in_place();
+    abandon();
+    return s.error;
+}
+
+bool OutputFile::write(std::string_view text) {
+    State& s = *state_;
+    if (!s.error.empty() || s.finished)
+        return false;
+    bool written = s.way == Way::standard_output ? write_standard_output(text)
+                                                 : write_all(s.written_fd(), text);
+    if (!written)
+        s.fail(s.way == Way::standard_output ? standard_output_error() : errno);
+    return written;
+}
+
+bool OutputFile::overwritten_in_place() const { return state_->way == Way::in_place; }
+
+bool OutputFile::replaced_whole() const { return state_->way == Way::replace; }
 
 int standard_output_error() {
     int error = errno == 0 ? EIO : errno;
@@ -401,12 +620,11 @@ int standard_output_error() {
 }
 
 std::string write_file_replacing(const std::string& path, std::string_view text) {
-    if (path == "-")
-        return write_standard_output(text);
-    std::string destination = path;
-    if (std::string refusal = find_destination(destination); !refusal.empty())
-        return refusal;
-    return write_replacing(destination, text);
+    OutputFile file(path);
+    if (std::string why = file.open(); !why.empty())
+        return why;
+    file.write(text);
+    return file.finish();
 }
 
 } // namespace padcalc

@@ -137,7 +137,7 @@ std::string text_details(const Result& r, bool ascii) {
     return text;
 }
 
-void text_sweep(const std::string& which, Response& response, const Settings& s,
+bool text_sweep(const std::string& which, Response& response, const Settings& s,
                 const Sink& write) {
     std::string block = "\nResponse of the " + which +
                         "\n     frequency    loss dB   RL in dB  RL out dB  S21 " +
@@ -145,19 +145,22 @@ void text_sweep(const std::string& which, Response& response, const Settings& s,
     for (double hz : s.frequencies) {
         block += sweep_line(response.at(hz), s.ascii);
         if (block.size() > 60000) {
-            write(block);
+            if (!write(block))
+                return false;
             block.clear();
         }
     }
-    write(block);
+    return write(block);
 }
 
-void text_sweeps(const Result& r, const Settings& s, const Sink& write) {
+bool text_sweeps(const Result& r, const Settings& s, const Sink& write) {
     if (!s.sweep)
-        return;
+        return true;
     for (Swept& swept : swept(r))
-        text_sweep(r.analysis && swept.key.empty() ? std::string("resistors") : swept.which,
-                   swept.response, s, write);
+        if (!text_sweep(r.analysis && swept.key.empty() ? std::string("resistors") : swept.which,
+                        swept.response, s, write))
+            return false;
+    return true;
 }
 
 } // namespace padcalc

@@ -31,10 +31,11 @@ std::string csv_report(const CascadeResult& c, const Settings& s);
 std::string power_text(std::string_view which, const Power& p, bool ascii);
 
 // With `s.sweep`, a table of the response at each of s.frequencies for the
-// design (or the checked resistors) and for each build, written in pieces.
-void text_sweeps(const Result& r, const Settings& s, const Sink& write);
+// design (or the checked resistors) and for each build, written in pieces;
+// it stops at the first piece `write` refuses, and gives false then.
+bool text_sweeps(const Result& r, const Settings& s, const Sink& write);
 // One response's table, headed "Response of the " and `which`.
-void text_sweep(const std::string& which, Response& response, const Settings& s, const Sink& write);
+bool text_sweep(const std::string& which, Response& response, const Settings& s, const Sink& write);
 
 // One header line for a run's results, and a line for each result; with
 // `builds`, each line also has the nearest and best builds' columns, and
@@ -49,6 +50,6 @@ void add_holds(std::string& line, const std::optional<Holds>& h);
 // with a sweep, a line for each frequency, the design's columns first and
 // then each set of values' response there.
 std::string csv_header(const Result& first, const Settings& s);
-void csv_rows(const Result& r, const Settings& s, const Sink& write);
+bool csv_rows(const Result& r, const Settings& s, const Sink& write);
 
 } // namespace padcalc

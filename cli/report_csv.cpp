@@ -96,7 +96,7 @@ std::string csv_header(const Result& first, const Settings& s) {
     return line + "\n";
 }
 
-void csv_rows(const Result& r, const Settings& s, const Sink& write) {
+bool csv_rows(const Result& r, const Settings& s, const Sink& write) {
     bool builds = s.series.has_value();
     std::string prefix = csv_row(r, builds, s.pairs);
     prefix.pop_back();
@@ -110,8 +110,7 @@ void csv_rows(const Result& r, const Settings& s, const Sink& write) {
     std::vector<Swept> sweeps = s.sweep ? swept(r) : std::vector<Swept>{};
     if (sweeps.empty()) { // a design that cannot be built has no response
         std::size_t empty = s.sweep ? 5 + (builds ? 8 : 0) : 0;
-        write(prefix + std::string(empty, ',') + "\n");
-        return;
+        return write(prefix + std::string(empty, ',') + "\n");
     }
     std::string block;
     for (double hz : s.frequencies) {
@@ -123,11 +122,12 @@ void csv_rows(const Result& r, const Settings& s, const Sink& write) {
             block += std::string(8, ',');
         block += '\n';
         if (block.size() > 60000) {
-            write(block);
+            if (!write(block))
+                return false;
             block.clear();
         }
     }
-    write(block);
+    return write(block);
 }
 
 std::string csv_header(const Result& first, bool builds, bool pairs) {

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
 namespace padcalc {
 namespace {
@@ -14,20 +15,67 @@ void say(const std::string& problem) { std::fprintf(stderr, "padcalc: %s\n", pro
 
 } // namespace
 
+std::string touchstone_left(const std::string& path) {
+    return path == "-" ? "no Touchstone file was written" : path + " was left as it was";
+}
+
+std::string write_touchstone_file(const std::string& path, const TouchstoneText& text) {
+    OutputFile file(path);
+    auto not_worked_out = [&path](double hz, bool left) {
+        return "the response at " + exact_number(hz) + " Hz is not worked out; " +
+               (left ? touchstone_left(path)
+                     : (path == "-" ? std::string("standard output") : path) +
+                           " has the Touchstone file only up to there");
+    };
+    // A file written in place loses its old text once it is opened: the new
+    // one is worked out whole first, and written only if it is good.
+    if (file.overwritten_in_place())
+        if (std::optional<double> hz = text([](std::string_view) { return true; }))
+            return not_worked_out(*hz, true);
+    if (std::string why = file.open(); !why.empty())
+        return "cannot write the Touchstone file: " + why;
+    if (std::optional<double> hz =
+            text([&file](std::string_view piece) { return file.write(piece); })) {
+        file.abandon();
+        return not_worked_out(*hz, file.replaced_whole());
+    }
+    if (std::string why = file.finish(); !why.empty())
+        return "cannot write the Touchstone file: " + why;
+    return {};
+}
+
+bool touchstone_written(const std::string& path, const TouchstoneText& text) {
+    std::string problem = write_touchstone_file(path, text);
+    if (!problem.empty())
+        say(problem);
+    return problem.empty();
+}
+
 void Run::add(const Design& d, std::optional<Analysis> analysis) {
     std::vector<Problem> problems;
     Result r = evaluate(d, s_, problems, analysis);
+    // A file of a pad that cannot be built, or whose response is not worked
+    // out, helps nobody: none is written, and the reason says so.
+    bool file = !s_.touchstone.empty() && makes_a_network(d);
+    std::string left = s_.touchstone.empty() || file ? "" : "; " + touchstone_left(s_.touchstone);
     if (!d.buildable)
         problems.insert(problems.begin(), "cannot be built: " + (analysis ? why_not_a_network(d)
                                                                           : why_unbuildable(d)));
+    for (Problem& problem : problems)
+        if (!left.empty() && (problem.text == response_not_worked_out(d) ||
+                              problem.text.starts_with("cannot be built: "))) {
+            problem.text += left;
+            problem.run += std::exchange(left, "");
+        }
     if (!problems.empty())
         status_ = 1;
     tell(d.loss, std::move(problems), !d.buildable);
-    if (!s_.touchstone.empty() && d.buildable) // a file of a pad that cannot be built helps nobody
-        write_touchstone(r);
-    // The Touchstone file on standard output takes the report's place.
+    // The report first, and the file after it as it is worked out. The
+    // Touchstone file on standard output takes the report's place.
     if (s_.touchstone != "-" && (s_.format != Format::spice || d.buildable))
         writer_.add(r);
+    if (file)
+        write_touchstone(r);
 }
 
 // Says a design's problems; in a sweep, each once for a run of consecutive
@@ -74,11 +122,11 @@ void Run::say_streak(const Streak& streak) const {
 }
 
 void Run::write_touchstone(const Result& r) {
-    std::string why = write_file_replacing(s_.touchstone, touchstone_report(r, s_));
-    if (!why.empty()) {
-        say("cannot write the Touchstone file: " + why);
+    writer_.flush(); // the report is there to read while the file is worked out
+    if (!touchstone_written(s_.touchstone, [&](const Sink& write) {
+            return write_touchstone_report(r, s_, write);
+        }))
         status_ = 1;
-    }
 }
 
 int Run::finish() {

@@ -3,11 +3,28 @@
 #pragma once
 
 #include "design/evaluate.h"
+#include "design/export_text.h"
 #include "output.h"
 
+#include <functional>
+#include <optional>
 #include <string>
 
 namespace padcalc {
+
+// What is said when no Touchstone file is written to `path`: that the file
+// there was left as it was.
+std::string touchstone_left(const std::string& path);
+
+// Writes the Touchstone file that `text` writes a block at a time, as
+// write_touchstone_report does, to `path`, as it is worked out. Gives the
+// problem to say, or an empty text: the file could not be written, or a
+// frequency's figures are not worked out, when a file that would be replaced
+// is left as it was.
+using TouchstoneText = std::function<std::optional<double>(const Sink&)>;
+std::string write_touchstone_file(const std::string& path, const TouchstoneText& text);
+// The same, saying the problem on standard error; false if there was one.
+bool touchstone_written(const std::string& path, const TouchstoneText& text);
 
 class Run {
   public:

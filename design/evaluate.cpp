@@ -48,6 +48,10 @@ std::optional<Power> alone(const Circuit& c, const Design& d, const Settings& s)
 // The same values as a check of them would find them buildable.
 bool makes_a_network(const Design& d) { return d.buildable && why_not_a_network(d).empty(); }
 
+std::string response_not_worked_out(const Design& d) {
+    return "the response over frequency is not worked out: " + why_not_a_network(d);
+}
+
 Result evaluate_unpowered(const Design& d, const Settings& s, std::vector<Problem>& problems) {
     Result r;
     r.design = d;
@@ -57,9 +61,9 @@ Result evaluate_unpowered(const Design& d, const Settings& s, std::vector<Proble
     r.limits = s.limits;
     if (!d.network->outward_matched && makes_a_network(d))
         r.ports = analyse(d.network, d.resistors, d.zone, d.ztwo);
-    if ((s.part_model || s.sweep) && d.buildable && !makes_a_network(d))
-        problems.emplace_back("the response over frequency is not worked out: " +
-                              why_not_a_network(d));
+    bool over_frequency = s.part_model || s.sweep || !s.touchstone.empty();
+    if (over_frequency && d.buildable && !makes_a_network(d))
+        problems.emplace_back(response_not_worked_out(d));
     if (s.part_model && makes_a_network(d)) {
         r.holds = holds_of(d, d.resistors, {}, s);
         if (s.compare)

@@ -68,6 +68,10 @@ Problem power_too_large(double available);
 // Whether the design's values make a network that a check of them would find
 // buildable, and the analysis over frequency takes: from 1e-9 to 1e15 ohm.
 bool makes_a_network(const Design& d);
+// The problem said of a design that can be built but whose response over
+// frequency (a sweep, the part model's, the Touchstone file) is not worked
+// out, since it does not make such a network.
+std::string response_not_worked_out(const Design& d);
 
 // The figures at the ports that the reports give: a check's, or those of a
 // design whose outward port is not matched; none for other designs.

@@ -30,6 +30,36 @@ std::string data_line(double hz, const SParameters& s) {
            real_and_imaginary(s.s12) + real_and_imaginary(s.s22) + "\n";
 }
 
+bool finite(Complex c) { return std::isfinite(c.real()) && std::isfinite(c.imag()); }
+
+bool worked_out(double hz, const SParameters& s) {
+    return std::isfinite(hz) && finite(s.s11) && finite(s.s21) && finite(s.s12) && finite(s.s22);
+}
+
+// The file a block at a time, the S-parameters at each frequency from
+// `at`: stops before the first line that is not worked out, and gives its
+// frequency, or at the first block refused.
+template <class SAt>
+std::optional<double> write_blocks(double zone, double ztwo, const std::vector<double>& hz,
+                                   const std::vector<std::string>& comment_lines, SAt at,
+                                   const Sink& write) {
+    const std::size_t block_size = 60000; // bytes held before they are written
+    std::string block = header(zone, ztwo, hz.size(), comment_lines);
+    for (double f : hz) {
+        SParameters s = at(f);
+        if (!worked_out(f, s))
+            return f;
+        block += data_line(f, s);
+        if (block.size() > block_size) {
+            if (!write(block))
+                return std::nullopt;
+            block.clear();
+        }
+    }
+    write(block + "[End]\n");
+    return std::nullopt;
+}
+
 } // namespace
 
 std::string touchstone(const Analysis& analysis, double zone, double ztwo,
@@ -51,6 +81,24 @@ std::string touchstone(Response& response, double zone, double ztwo,
         out += data_line(hz, response.at(hz).s);
     out += "[End]\n";
     return out;
+}
+
+std::optional<double> write_touchstone(const Analysis& analysis, double zone, double ztwo,
+                                       const std::vector<double>& frequencies_hz,
+                                       const std::vector<std::string>& comment_lines,
+                                       const Sink& write) {
+    SParameters s{analysis.gamma_in, analysis.s21, analysis.s12, analysis.gamma_out};
+    return write_blocks(
+        zone, ztwo, frequencies_hz, comment_lines, [&s](double) { return s; }, write);
+}
+
+std::optional<double> write_touchstone(Response& response, double zone, double ztwo,
+                                       const std::vector<double>& frequencies_hz,
+                                       const std::vector<std::string>& comment_lines,
+                                       const Sink& write) {
+    return write_blocks(
+        zone, ztwo, frequencies_hz, comment_lines,
+        [&response](double hz) { return response.s(hz); }, write);
 }
 
 std::vector<double> log_frequencies(double start, double stop, int points) {

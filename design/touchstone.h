@@ -3,8 +3,10 @@
 #pragma once
 
 #include "circuit.h"
+#include "export_text.h"
 #include "response.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,6 +26,21 @@ std::string touchstone(const Analysis& analysis, double zone, double ztwo,
 std::string touchstone(Response& response, double zone, double ztwo,
                        const std::vector<double>& frequencies_hz,
                        const std::vector<std::string>& comment_lines);
+
+// Each file above written a block at a time as it is worked out, so that a
+// million frequencies are never held at once. A line is written only when
+// its figures are all finite numbers: before the first frequency where one
+// is not, the file stops short, without its last line, and that frequency
+// is given; else nothing is. It also stops at the first block `write`
+// refuses.
+std::optional<double> write_touchstone(const Analysis& analysis, double zone, double ztwo,
+                                       const std::vector<double>& frequencies_hz,
+                                       const std::vector<std::string>& comment_lines,
+                                       const Sink& write);
+std::optional<double> write_touchstone(Response& response, double zone, double ztwo,
+                                       const std::vector<double>& frequencies_hz,
+                                       const std::vector<std::string>& comment_lines,
+                                       const Sink& write);
 
 // `points` frequencies from `start` to `stop` Hz, both included, evenly
 // spaced on a log scale; one point is `start` alone, and fewer is none.

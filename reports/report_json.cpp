@@ -170,18 +170,20 @@ std::string point_json(const Point& p) {
            ", \"s22\": " + pair(p.s.s22) + "}";
 }
 
-// The sweep's array, its lines indented to sit where its marker was.
-void write_sweep(Response& response, const std::vector<double>& hz, const std::string& indent,
+// The sweep's array, its lines indented to sit where its marker was; false
+// once a piece is refused.
+bool write_sweep(Response& response, const std::vector<double>& hz, const std::string& indent,
                  const Sink& write) {
     std::string block = "[";
     for (std::size_t i = 0; i < hz.size(); ++i) {
         block += (i ? ",\n  " : "\n  ") + indent + point_json(response.at(hz[i]));
         if (block.size() > 60000) {
-            write(block);
+            if (!write(block))
+                return false;
             block.clear();
         }
     }
-    write(block + (hz.empty() ? "]" : "\n" + indent + "]"));
+    return write(block + (hz.empty() ? "]" : "\n" + indent + "]"));
 }
 
 } // namespace
@@ -288,8 +290,9 @@ void append_json(std::string& text, const Json& value, int indent) {
 }
 
 // `out` as text with each sweep written where its marker is, a block at a
-// time: a million frequencies are never held at once.
-void write_with_sweeps(const Json& out, std::vector<Swept>& sweeps, const Settings& s,
+// time: a million frequencies are never held at once. False once a piece is
+// refused, where it stops.
+bool write_with_sweeps(const Json& out, std::vector<Swept>& sweeps, const Settings& s,
                        const Sink& write) {
     std::string text;
     append_json(text, out, 0);
@@ -307,16 +310,17 @@ void write_with_sweeps(const Json& out, std::vector<Swept>& sweeps, const Settin
         }
         std::size_t line = rest.rfind('\n', at) + 1;
         std::size_t first = rest.find_first_not_of(' ', line);
-        write(rest.substr(0, at));
-        write_sweep(sweeps[which].response, s.frequencies, std::string(first - line, ' '), write);
+        if (!write(rest.substr(0, at)) || !write_sweep(sweeps[which].response, s.frequencies,
+                                                       std::string(first - line, ' '), write))
+            return false;
         rest.remove_prefix(at + marker(which).size() + 2);
     }
-    write(rest);
+    return write(rest);
 }
 
 } // namespace
 
-void write_json_report(const Result& r, const Settings& s, const Sink& write) {
+bool write_json_report(const Result& r, const Settings& s, const Sink& write) {
     Json out = json_report(r);
     std::vector<Swept> sweeps = s.sweep ? swept(r) : std::vector<Swept>{};
     for (std::size_t i = 0; i < sweeps.size(); ++i) {
@@ -325,17 +329,17 @@ void write_json_report(const Result& r, const Settings& s, const Sink& write) {
         else
             out["build"][sweeps[i].key]["sweep"] = marker(i);
     }
-    write_with_sweeps(out, sweeps, s, write);
+    return write_with_sweeps(out, sweeps, s, write);
 }
 
-void write_json_report(const CascadeResult& c, const Settings& s, const Sink& write) {
+bool write_json_report(const CascadeResult& c, const Settings& s, const Sink& write) {
     Json out = json_report(c);
     std::vector<Swept> sweeps;
     if (s.sweep && c.analysable()) {
         sweeps.push_back({exported_values(c.stages.front(), s), "", exported_response(c, s)});
         out["sweep"] = marker(0);
     }
-    write_with_sweeps(out, sweeps, s, write);
+    return write_with_sweeps(out, sweeps, s, write);
 }
 
 } // namespace padcalc

@@ -53,14 +53,31 @@ std::string spice_report(const Result& r, const Settings& s, long sweep_index) {
     return spice_subcircuit(exported_circuit(r, s), name, header, *r.part_model);
 }
 
-std::string touchstone_report(const Result& r, const Settings& s) {
-    const Design& d = r.design;
-    std::vector<std::string> header = {"padcalc: " + what_pad(*d.network) + ", " +
+namespace {
+
+// The comment lines of a design's Touchstone file.
+std::vector<std::string> touchstone_header(const Result& r, const Settings& s) {
+    std::vector<std::string> header = {"padcalc: " + what_pad(*r.design.network) + ", " +
                                        exported_values(r, s)};
     if (r.part_model)
         header.push_back(model_line(r));
+    return header;
+}
+
+} // namespace
+
+std::string touchstone_report(const Result& r, const Settings& s) {
+    const Design& d = r.design;
     Response response = exported_response(r, s);
-    return touchstone(response, d.zone, d.ztwo, s.frequencies, header);
+    return touchstone(response, d.zone, d.ztwo, s.frequencies, touchstone_header(r, s));
+}
+
+std::optional<double> write_touchstone_report(const Result& r, const Settings& s,
+                                              const Sink& write) {
+    const Design& d = r.design;
+    Response response = exported_response(r, s);
+    return write_touchstone(response, d.zone, d.ztwo, s.frequencies, touchstone_header(r, s),
+                            write);
 }
 
 namespace {
@@ -95,16 +112,17 @@ std::string spice_report(const CascadeResult& c, const Settings& s) {
     return spice_cascade(exported_circuits(c, s), name, header, *first.part_model);
 }
 
-std::string touchstone_report(const CascadeResult& c, const Settings& s) {
+std::optional<double> write_touchstone_report(const CascadeResult& c, const Settings& s,
+                                              const Sink& write) {
     std::vector<std::string> header = cascade_header(c, s);
     const Result& first = c.stages.front();
     if (!first.part_model) {
         Analysis a = analyse(cascade_chain(exported_circuits(c, s)), c.z, c.z);
-        return touchstone(a, c.z, c.z, s.frequencies, header);
+        return write_touchstone(a, c.z, c.z, s.frequencies, header, write);
     }
     header.push_back(model_line(first));
     Response response = exported_response(c, s);
-    return touchstone(response, c.z, c.z, s.frequencies, header);
+    return write_touchstone(response, c.z, c.z, s.frequencies, header, write);
 }
 
 } // namespace padcalc

@@ -319,16 +319,167 @@ TEST(CommandLineExport, TouchstoneFileWholeOrNotAtAll) {
     BareRun out = run_args({"min-loss", "600", "150", "--touchstone", "-", "--freq", "1k:1M:4"});
     EXPECT_EQ(out.output, s2p);
 
-    for (std::string bad : {std::string(folder) + "/no/such/folder.s2p", std::string(folder),
-                            std::string("/dev/full"), std::string("/dev/null")}) {
+    for (std::string bad : {std::string(folder) + "/no/such/folder.s2p", std::string(folder)}) {
         run = run_args({"tee", "50", "75", "10", "--touchstone", bad});
         EXPECT_TRUE(run.exit.exited_with(1)) << bad;
         EXPECT_NE(run.errors.find("Touchstone"), std::string::npos) << run.errors;
     }
-    struct stat st {};
-    EXPECT_EQ(stat("/dev/null", &st), 0);
-    EXPECT_TRUE(S_ISCHR(st.st_mode));
     std::remove(file.c_str());
+    rmdir(folder);
+}
+
+// A pad that cannot be built, or whose response is not worked out (values
+// beyond the analysis's range), gets no file: the file already there stays
+// as it was, and the message that says why says so. The file once got the
+// figures the program said it could not work out (-nan), or figures the
+// JSON report left out.
+TEST(CommandLineExport, NoTouchstoneFileOfWhatIsNotWorkedOut) {
+    char folder[] = "/tmp/padcalc-touchstone-XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    std::string file = std::string(folder) + "/pad.s2p";
+    struct Case {
+        std::vector<std::string> args;
+        std::string said;
+    } cases[] = {
+        {{"h", "1e300", "1e300", "40", "--package", "0603", "--freq", "1M:1G:2"},
+         "padcalc: the response over frequency is not worked out: the impedances must be from "
+         "1e-9 ohm to 1e15 ohm; " +
+             file + " was left as it was\n"},
+        {{"tee", "50", "50", "300", "--package", "0402", "--freq", "1M:1G:2", "--json"},
+         "padcalc: the response over frequency is not worked out: the resistors must be from "
+         "1e-9 ohm to 1e15 ohm; " +
+             file + " was left as it was\n"},
+        {{"tee", "50", "50", "300"},
+         "padcalc: the response over frequency is not worked out: the resistors must be from "
+         "1e-9 ohm to 1e15 ohm; " +
+             file + " was left as it was\n"},
+        {{"tee", "50", "75", "3"},
+         "padcalc: cannot be built: the loss must be greater than 5.719 dB for these impedances; " +
+             file + " was left as it was\n"},
+        {{"cascade", "pi", "50", "580", "--stages", "2", "--cp", "0.05pF"},
+         "padcalc: stage 2: the response over frequency is not worked out: the resistors must be "
+         "from 1e-9 ohm to 1e15 ohm; " +
+             file + " was left as it was\n"},
+    };
+    for (Case& c : cases) {
+        std::ofstream(file) << "old";
+        c.args.insert(c.args.end(), {"--touchstone", file});
+        BareRun run = run_args(c.args);
+        EXPECT_TRUE(run.exit.exited_with(1)) << c.args[0];
+        EXPECT_EQ(run.errors, c.said);
+        EXPECT_EQ(read_file(file), "old") << c.args[0];
+    }
+    std::remove(file.c_str());
+    rmdir(folder);
+}
+
+// The report comes first, whole, and the Touchstone file after it, as it is
+// worked out: here into a FIFO, which the program opens (and waits on) only
+// once the report is out. A FIFO was once refused, and the file came first.
+TEST(CommandLineExport, TheReportComesBeforeTheTouchstoneFile) {
+    char folder[] = "/tmp/padcalc-touchstone-XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    std::string fifo = std::string(folder) + "/fifo";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    int out[2];
+    ASSERT_EQ(pipe(out), 0);
+    pid_t pid = fork();
+    if (pid == 0) {
+        dup2(out[1], STDOUT_FILENO);
+        close(out[0]);
+        close(out[1]);
+        exec_command(
+            {program, "tee", "50", "50", "10", "--freq", "1M:1G:1000", "--touchstone", fifo});
+    }
+    close(out[1]);
+    const std::string report_end = "     1.000 GHz    10.0000      > 300      > 300      0.00\n";
+    std::string report;
+    auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!report.ends_with(report_end) && std::chrono::steady_clock::now() < give_up) {
+        pollfd ready{out[0], POLLIN, 0};
+        char buf[65536];
+        ssize_t got = poll(&ready, 1, 100) > 0 ? read(out[0], buf, sizeof buf) : 0;
+        if (got > 0)
+            report.append(buf, static_cast<std::size_t>(got));
+    }
+    EXPECT_TRUE(report.ends_with(report_end)) << report.substr(report.size() - 200);
+    // Not to wait for a writer that has gone, the FIFO is opened without
+    // waiting, and read until the program has ended and the text with it.
+    int file = open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    std::string s2p;
+    int status = 0;
+    bool ended = false;
+    while (!ended && std::chrono::steady_clock::now() < give_up) {
+        ended = waitpid(pid, &status, WNOHANG) == pid;
+        char buf[65536];
+        for (ssize_t got; (got = read(file, buf, sizeof buf)) > 0;)
+            s2p.append(buf, static_cast<std::size_t>(got));
+        usleep(1000);
+    }
+    if (!ended) {
+        kill(pid, SIGKILL);
+        waitpid(pid, &status, 0);
+    }
+    close(file);
+    close(out[0]);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_NE(s2p.find("[Number of Frequencies] 1000\n"), std::string::npos) << s2p.substr(0, 300);
+    EXPECT_TRUE(s2p.ends_with("[End]\n"));
+    struct stat st {};
+    EXPECT_EQ(stat(fifo.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode)) << "still a FIFO";
+    std::remove(fifo.c_str());
+    rmdir(folder);
+}
+
+// The program's own descriptors are written where they stand, as "-" is:
+// standard output appended to a log after the report (as /dev/stdout >> log
+// names it), and a pipe on another descriptor (as a shell's >(gzip > f.gz)
+// gives /dev/fd/63). The log was once replaced, losing the report, and the
+// pipe refused. They are named under /proc/self/fd, where a writer that has
+// regressed can neither make nor rename a file.
+TEST(CommandLineExport, TouchstoneFileToTheProgramsOwnDescriptors) {
+    char folder[] = "/tmp/padcalc-touchstone-XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    std::string log = std::string(folder) + "/log";
+    std::ofstream(log) << "before\n";
+    int pipe_ends[2];
+    ASSERT_EQ(pipe(pipe_ends), 0);
+    pid_t pid = fork();
+    if (pid == 0) {
+        int appended = open(log.c_str(), O_WRONLY | O_APPEND);
+        dup2(appended, STDOUT_FILENO);
+        exec_command({program, "cascade", "tee", "50", "20", "--stages", "2", "--touchstone",
+                      "/proc/self/fd/1"});
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    std::string logged = read_file(log);
+    EXPECT_TRUE(logged.starts_with("before\nCascade of 2 stages")) << logged.substr(0, 100);
+    EXPECT_TRUE(logged.ends_with("[End]\n"));
+    EXPECT_LT(logged.find("Cascade of 2 "), logged.find("[Version] 2.0\n")) << "the report first";
+
+    pid = fork();
+    if (pid == 0) {
+        close(pipe_ends[0]);
+        dup2(pipe_ends[1], 3);
+        int report = open(log.c_str(), O_WRONLY | O_TRUNC);
+        dup2(report, STDOUT_FILENO);
+        exec_command({program, "tee", "50", "50", "10", "--touchstone", "/proc/self/fd/3"});
+    }
+    close(pipe_ends[1]);
+    std::string piped;
+    char buf[65536];
+    for (ssize_t got; (got = read(pipe_ends[0], buf, sizeof buf)) > 0;)
+        piped.append(buf, static_cast<std::size_t>(got));
+    close(pipe_ends[0]);
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_TRUE(piped.starts_with("! padcalc: Unbalanced Tee pad")) << piped.substr(0, 100);
+    EXPECT_TRUE(piped.ends_with("[End]\n"));
+    EXPECT_TRUE(read_file(log).starts_with("Unbalanced Tee, 50 "));
+    std::remove(log.c_str());
     rmdir(folder);
 }
 

@@ -1,11 +1,19 @@
 // Output files are written whole or not at all, and never over anything but
-// a regular file.
+// a regular file: what is not one is written through.
+//
+// No test aims the writer, or a link it follows, at a file of the system's
+// (/dev/null, /dev/stdout): run as root, a writer that has regressed would
+// replace it with a plain file. Devices and FIFOs are made in the test's own
+// folder, and the program's own descriptors are named under /proc/self/fd,
+// where nothing can be made or renamed.
 
 #include "cli/output_file.h"
+#include "cli/run.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -22,6 +30,7 @@
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -30,6 +39,9 @@ namespace padcalc {
 namespace {
 
 namespace fs = std::filesystem;
+
+// The class under test, apart from the fixture that has its name.
+using File = ::padcalc::OutputFile;
 
 std::string contents(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -85,9 +97,98 @@ TEST_F(OutputFile, ReplacesTheContentAndLeavesNoTemporaryFile) {
 TEST_F(OutputFile, RefusesWhatCannotBeWritten) {
     EXPECT_NE(write_file_replacing((folder / "no-such-folder" / "pad.s2p").string(), "x"), "");
     fs::create_directory(folder / "sub");
-    EXPECT_NE(write_file_replacing((folder / "sub").string(), "x"), "");
+    std::string why = write_file_replacing((folder / "sub").string(), "x");
+    EXPECT_NE(why.find("Is a directory"), std::string::npos) << why;
     EXPECT_TRUE(fs::is_directory(folder / "sub"));
     EXPECT_EQ(names(), std::vector<std::string>{"sub"});
+}
+
+// A file given up on midway (a figure that is not worked out, a reader that
+// has gone) leaves the old file as it was, and no temporary file beside it;
+// so does one never finished.
+TEST_F(OutputFile, AbandonedLeavesTheOldFile) {
+    fs::path file = folder / "pad.s2p";
+    std::ofstream(file) << "old";
+    {
+        File out(file.string());
+        EXPECT_TRUE(out.replaced_whole());
+        EXPECT_FALSE(out.overwritten_in_place());
+        ASSERT_EQ(out.open(), "");
+        EXPECT_TRUE(out.write("the first half "));
+        EXPECT_EQ(names().size(), 2u) << "the temporary file";
+        out.abandon();
+        EXPECT_EQ(contents(file), "old");
+        EXPECT_EQ(names(), std::vector<std::string>{"pad.s2p"});
+        EXPECT_FALSE(out.write("more"));
+    }
+    {
+        File out(file.string());
+        ASSERT_EQ(out.open(), "");
+        EXPECT_TRUE(out.write("never finished"));
+    }
+    EXPECT_EQ(contents(file), "old");
+    EXPECT_EQ(names(), std::vector<std::string>{"pad.s2p"});
+}
+
+// A Touchstone file whose figures turn out not to be worked out midway: a
+// file being replaced is abandoned, and left as it was, with no temporary
+// file beside it; so is one written in place, which is worked out whole
+// before it is opened; what goes through to a pipe stops short. The message
+// names the frequency, and says which.
+TEST_F(OutputFile, ATouchstoneFileNotWorkedOutMidwayIsAbandoned) {
+    // Two blocks written, and then a frequency whose figures are not numbers.
+    TouchstoneText midway = [](const Sink& write) -> std::optional<double> {
+        if (!write("the first block\n") || !write("the second block\n"))
+            return std::nullopt;
+        return 5e6;
+    };
+    fs::path file = folder / "pad.s2p";
+    std::ofstream(file) << "old";
+    EXPECT_EQ(write_touchstone_file(file.string(), midway),
+              "the response at 5e+06 Hz is not worked out; " + file.string() +
+                  " was left as it was");
+    EXPECT_EQ(contents(file), "old");
+    EXPECT_EQ(names(), std::vector<std::string>{"pad.s2p"});
+
+    fs::create_hard_link(file, folder / "link.s2p");
+    EXPECT_EQ(write_touchstone_file(file.string(), midway),
+              "the response at 5e+06 Hz is not worked out; " + file.string() +
+                  " was left as it was");
+    EXPECT_EQ(contents(file), "old");
+    EXPECT_EQ(contents(folder / "link.s2p"), "old");
+
+#ifndef _WIN32
+    int pipe_ends[2];
+    ASSERT_EQ(::pipe(pipe_ends), 0);
+    std::string piped = "/proc/self/fd/" + std::to_string(pipe_ends[1]);
+    EXPECT_EQ(write_touchstone_file(piped, midway),
+              "the response at 5e+06 Hz is not worked out; " + piped +
+                  " has the Touchstone file only up to there");
+    ::close(pipe_ends[1]);
+    char got[64] = {};
+    EXPECT_EQ(::read(pipe_ends[0], got, sizeof got - 1), 33);
+    EXPECT_STREQ(got, "the first block\nthe second block\n");
+    ::close(pipe_ends[0]);
+#endif
+    EXPECT_EQ(names(), (std::vector<std::string>{"link.s2p", "pad.s2p"}));
+}
+
+// A file with other hard links is written in place, as editors write it, so
+// that every name has the new text and no link is left holding the old.
+TEST_F(OutputFile, AFileWithOtherHardLinksIsWrittenInPlace) {
+    fs::path file = folder / "pad.s2p";
+    std::ofstream(file) << "an older and longer file";
+    fs::create_hard_link(file, folder / "other-name.s2p");
+    {
+        File out(file.string());
+        EXPECT_TRUE(out.overwritten_in_place());
+        EXPECT_FALSE(out.replaced_whole());
+    }
+    EXPECT_EQ(write_file_replacing(file.string(), "new\n"), "");
+    EXPECT_EQ(contents(file), "new\n");
+    EXPECT_EQ(contents(folder / "other-name.s2p"), "new\n");
+    EXPECT_EQ(fs::hard_link_count(file), 2u);
+    EXPECT_EQ(names(), (std::vector<std::string>{"other-name.s2p", "pad.s2p"}));
 }
 
 #ifdef _WIN32
@@ -166,8 +267,8 @@ TEST_F(OutputFile, WritesThroughSymbolicLinksAndKeepsThem) {
     EXPECT_EQ(names(folder / "links"), std::vector<std::string>{"up"});
 }
 
-// A link to nothing yet makes the file it names; a link to a folder or a
-// device, or a loop of links, is refused.
+// A link to nothing yet makes the file it names; a link to a folder, or a
+// loop of links, is refused.
 TEST_F(OutputFile, DanglingLinksGetTheirTargetAndLoopsAreRefused) {
     fs::create_symlink("new.s2p", folder / "link");
     EXPECT_EQ(write_file_replacing((folder / "link").string(), "made"), "");
@@ -178,13 +279,12 @@ TEST_F(OutputFile, DanglingLinksGetTheirTargetAndLoopsAreRefused) {
     fs::create_symlink("loop-a", folder / "loop-b");
     fs::create_directory(folder / "sub");
     fs::create_symlink("sub", folder / "to-folder");
-    fs::create_symlink("/dev/null", folder / "to-device");
-    for (const char* link : {"loop-a", "to-folder", "to-device"}) {
+    for (const char* link : {"loop-a", "to-folder"}) {
         EXPECT_NE(write_file_replacing((folder / link).string(), "x"), "") << link;
         EXPECT_TRUE(fs::is_symlink(folder / link)) << link;
     }
     EXPECT_EQ(names(), (std::vector<std::string>{"link", "loop-a", "loop-b", "new.s2p", "sub",
-                                                 "to-device", "to-folder"}));
+                                                 "to-folder"}));
 }
 
 // The temporary file goes beside the file the link names: a link in a
@@ -221,6 +321,46 @@ TEST_F(OutputFile, RefusesWhatTheUserCouldNotOpenForWriting) {
                check(!fs::exists(folder / "fixed" / "new.s2p"), "no new file");
     });
     EXPECT_EQ(names(), (std::vector<std::string>{"fixed", "read-only.s2p"}));
+}
+
+// A file the user may write, in a folder where they may not put another in
+// its place, is written in place, as the shell's > writes it: in a folder
+// they may not write to, and in a sticky one (as /tmp is) when the file is
+// another's. Once both were refused, or failed at the rename.
+TEST_F(OutputFile, AFileInAFolderThatCannotTakeAnotherIsWrittenInPlace) {
+    fs::create_directory(folder / "fixed");
+    fs::path fixed = folder / "fixed" / "pad.s2p";
+    std::ofstream(fixed) << "an older and longer file";
+    ::chmod(fixed.c_str(), 0666);
+    ::chmod((folder / "fixed").c_str(), 0555);
+    as_ordinary_user(folder, [&] {
+        File out(fixed.string());
+        std::string why = write_file_replacing(fixed.string(), "in place\n");
+        return check(out.overwritten_in_place(), "written in place") &&
+               check(why.empty(), "write in a fixed folder: " + why) &&
+               check(contents(fixed) == "in place\n", "the text: " + contents(fixed));
+    });
+    EXPECT_EQ(names(folder / "fixed"), std::vector<std::string>{"pad.s2p"});
+}
+
+TEST_F(OutputFile, AnotherUsersFileInAStickyFolderIsWrittenInPlace) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "only root can give a file to another user";
+    fs::create_directory(folder / "shared");
+    ::chmod((folder / "shared").c_str(), 01777);
+    fs::path file = folder / "shared" / "pad.s2p";
+    std::ofstream(file) << "an older and longer file";
+    ASSERT_EQ(::chown(file.c_str(), 4321, 4321), 0);
+    ::chmod(file.c_str(), 0666);
+    as_ordinary_user(folder, [&] {
+        std::string why = write_file_replacing(file.string(), "in place\n");
+        return check(why.empty(), "write another's file in a sticky folder: " + why) &&
+               check(contents(file) == "in place\n", "the text: " + contents(file));
+    });
+    struct stat after {};
+    ASSERT_EQ(::stat(file.c_str(), &after), 0);
+    EXPECT_EQ(after.st_uid, 4321u) << "the same file, still another's";
+    EXPECT_EQ(names(folder / "shared"), std::vector<std::string>{"pad.s2p"});
 }
 
 // The new file keeps the old one's owner and group where the program may
@@ -291,23 +431,111 @@ TEST_F(OutputFile, SyncsTheFolderAfterTheRename) {
     EXPECT_EQ(folder_syncs[0].held, "new");
 }
 
-// A device is refused, not renamed over; run as root a rename would succeed.
-TEST_F(OutputFile, RefusesDevicesAndLeavesThem) {
-    for (const char* device : {"/dev/null", "/dev/full"}) {
-        EXPECT_NE(write_file_replacing(device, "x"), "") << device;
-        struct stat after {};
-        ASSERT_EQ(::stat(device, &after), 0);
-        EXPECT_TRUE(S_ISCHR(after.st_mode)) << device;
+// A device is written through, never renamed over (run as root a rename
+// would succeed): the devices that take everything and that are always full,
+// made in the test's own folder, and a link to one.
+TEST_F(OutputFile, WritesThroughDevicesAndLeavesThem) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "only root can make devices (mknod) for this test";
+    fs::path null = folder / "null";
+    fs::path full = folder / "full";
+    ASSERT_EQ(::mknod(null.c_str(), S_IFCHR | 0666, ::makedev(1, 3)), 0);
+    ASSERT_EQ(::mknod(full.c_str(), S_IFCHR | 0666, ::makedev(1, 7)), 0);
+    int probe = ::open(null.c_str(), O_WRONLY);
+    if (probe < 0)
+        GTEST_SKIP() << "this file system takes no devices (mounted nodev)";
+    ::close(probe);
+    fs::create_symlink("null", folder / "to-device");
+    for (const char* name : {"null", "to-device"}) {
+        File out((folder / name).string());
+        EXPECT_FALSE(out.replaced_whole()) << name;
+        EXPECT_FALSE(out.overwritten_in_place()) << name;
+        EXPECT_EQ(write_file_replacing((folder / name).string(), "x"), "") << name;
     }
+    std::string why = write_file_replacing(full.string(), "x");
+    EXPECT_NE(why.find("No space left on device"), std::string::npos) << why;
+    for (const char* name : {"null", "full"}) {
+        struct stat after {};
+        ASSERT_EQ(::stat((folder / name).c_str(), &after), 0);
+        EXPECT_TRUE(S_ISCHR(after.st_mode)) << name;
+    }
+    EXPECT_TRUE(fs::is_symlink(folder / "to-device"));
+    EXPECT_EQ(names(), (std::vector<std::string>{"full", "null", "to-device"}));
+}
+
+// A FIFO is written through to its reader, and stays a FIFO; so does one
+// named by a link. Once it was refused.
+TEST_F(OutputFile, WritesThroughAFifo) {
+    fs::path fifo = folder / "fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    fs::create_symlink("fifo", folder / "link");
+    int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK); // so that the writer's open returns
+    ASSERT_GE(reader, 0);
+    EXPECT_EQ(write_file_replacing(fifo.string(), "through "), "");
+    EXPECT_EQ(write_file_replacing((folder / "link").string(), "the link\n"), "");
+    char got[64] = {};
+    EXPECT_EQ(::read(reader, got, sizeof got - 1), 17);
+    EXPECT_STREQ(got, "through the link\n");
+    ::close(reader);
+    EXPECT_EQ(fs::status(fifo).type(), fs::file_type::fifo);
+    EXPECT_EQ(names(), (std::vector<std::string>{"fifo", "link"}));
+}
+
+// The program's own descriptors, as /dev/stdout or a shell's >(gzip) name
+// them, are written where they stand: a pipe, which has no name to follow,
+// and a file opened to be appended to, whose text before stays. Once the
+// pipe failed ("/proc/self/fd: No such file or directory") and the file was
+// replaced, losing the report written to it.
+TEST_F(OutputFile, WritesThroughTheProgramsOwnDescriptors) {
+    int pipe_ends[2];
+    ASSERT_EQ(::pipe(pipe_ends), 0);
+    std::string piped = "/proc/self/fd/" + std::to_string(pipe_ends[1]);
+    EXPECT_EQ(write_file_replacing(piped, "through the pipe\n"), "");
+    ::close(pipe_ends[1]);
+    char got[64] = {};
+    EXPECT_EQ(::read(pipe_ends[0], got, sizeof got - 1), 17);
+    EXPECT_STREQ(got, "through the pipe\n");
+    ::close(pipe_ends[0]);
+
+    fs::path log = folder / "log";
+    std::ofstream(log) << "the report\n";
+    struct stat before {};
+    ASSERT_EQ(::stat(log.c_str(), &before), 0);
+    int appended = ::open(log.c_str(), O_WRONLY | O_APPEND);
+    ASSERT_GE(appended, 0);
+    std::string own = "/proc/self/fd/" + std::to_string(appended);
+    fs::create_symlink(own, folder / "link");
+    {
+        File out(own);
+        EXPECT_FALSE(out.replaced_whole());
+    }
+    EXPECT_EQ(write_file_replacing(own, "the file\n"), "");
+    EXPECT_EQ(write_file_replacing((folder / "link").string(), "and again\n"), "");
+    // /dev/fd is the same folder, where the system has it so.
+    std::error_code error;
+    if (fs::read_symlink("/dev/fd", error) == "/proc/self/fd")
+        EXPECT_EQ(write_file_replacing("/dev/fd/" + std::to_string(appended), "once more\n"), "");
+    else
+        std::fputs("/dev/fd is not a link to /proc/self/fd here: not tried\n", stderr);
+    ::close(appended);
+    struct stat after {};
+    ASSERT_EQ(::stat(log.c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino) << "the same file, not one put in its place";
+    std::string expected = "the report\nthe file\nand again\n";
+    if (!error && fs::read_symlink("/dev/fd") == "/proc/self/fd")
+        expected += "once more\n";
+    EXPECT_EQ(contents(log), expected);
+    EXPECT_EQ(names(), (std::vector<std::string>{"link", "log"}));
+    EXPECT_NE(write_file_replacing("/proc/self/fd/" + std::to_string(appended), "x"), "")
+        << "a descriptor that is closed";
 }
 
 // "-" is standard output, and a standard output that cannot take the text
-// (here the device that is always full) is an error.
+// (here a pipe whose reader has gone) is an error.
 TEST_F(OutputFile, DashIsStandardOutput) {
-    auto written_through = [](const std::string& device) {
+    auto written_through = [](int fd) {
         std::fflush(stdout);
         int saved = ::dup(1);
-        int fd = ::open(device.c_str(), O_WRONLY);
         ::dup2(fd, 1);
         ::close(fd);
         std::string error = write_file_replacing("-", "text\n");
@@ -317,10 +545,15 @@ TEST_F(OutputFile, DashIsStandardOutput) {
         return error;
     };
     fs::path file = folder / "out";
-    std::ofstream(file).close();
-    EXPECT_EQ(written_through(file.string()), "");
+    EXPECT_EQ(written_through(::open(file.c_str(), O_WRONLY | O_CREAT, 0600)), "");
     EXPECT_EQ(contents(file), "text\n");
-    EXPECT_NE(written_through("/dev/full"), "");
+    int pipe_ends[2];
+    ASSERT_EQ(::pipe(pipe_ends), 0);
+    ::close(pipe_ends[0]);
+    auto* was = std::signal(SIGPIPE, SIG_IGN);
+    std::string why = written_through(pipe_ends[1]);
+    std::signal(SIGPIPE, was);
+    EXPECT_NE(why.find("Broken pipe"), std::string::npos) << why;
 }
 
 // A full disk: a tiny tmpfs in a mount namespace of a child process, where

@@ -6,6 +6,7 @@
 #include "design/choose.h"
 #include "design/quantity.h"
 #include "design/response.h"
+#include "design/touchstone.h"
 
 #include <gtest/gtest.h>
 
@@ -176,6 +177,36 @@ TEST(Quantity, ReadsInductanceAndCapacitance) {
     for (const char* bad : {"", "p", "1pH", "1kF", "1e-3n", "0.4 nH", "1Fx"})
         EXPECT_FALSE(parse_farads(bad)) << bad;
     EXPECT_FALSE(parse_henries("1nF"));
+}
+
+// The Touchstone file written a block at a time is the file made whole; it
+// stops before a line whose figures are not numbers, giving that frequency,
+// and at the first block refused. A file once held -nan.
+TEST(Touchstone, WrittenAsItIsWorkedOut) {
+    Analysis a = analyse(find_network("tee"), {25.97, 25.97, 35.14}, 50, 50);
+    std::vector<double> hz = log_frequencies(1e6, 1e9, 5000);
+    std::string blocks;
+    int writes = 0;
+    auto keep = [&](std::string_view block) {
+        blocks += block;
+        ++writes;
+        return true;
+    };
+    EXPECT_EQ(write_touchstone(a, 50, 50, hz, {"a pad"}, keep), std::nullopt);
+    EXPECT_EQ(blocks, touchstone(a, 50, 50, hz, {"a pad"}));
+    EXPECT_GT(writes, 2) << "in blocks";
+
+    int refused = 0;
+    EXPECT_EQ(
+        write_touchstone(a, 50, 50, hz, {}, [&](std::string_view) { return ++refused, false; }),
+        std::nullopt);
+    EXPECT_EQ(refused, 1) << "it stops at the first block refused";
+
+    Analysis unworked = a;
+    unworked.s21 = std::nan("");
+    blocks.clear();
+    EXPECT_EQ(write_touchstone(unworked, 50, 50, hz, {}, keep), 1e6);
+    EXPECT_EQ(blocks, "") << "nothing of a file that is not worked out";
 }
 
 } // namespace

@@ -534,7 +534,10 @@ Json export_reply(Request& q) {
     std::string text;
     std::string extension;
     if (format == "json") {
-        write_json_report(w->result, s, [&text](std::string_view piece) { text += piece; });
+        write_json_report(w->result, s, [&text](std::string_view piece) {
+            text += piece;
+            return true;
+        });
         text += "\n";
         extension = ".json";
     } else if (format == "spice") {
