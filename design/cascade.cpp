@@ -3,10 +3,10 @@
 #include "figures.h"
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <limits>
 #include <numbers>
 
@@ -75,17 +75,27 @@ std::optional<double> most_loss(Network network, double z, double loss, int stag
         return std::nullopt;
     // Between the two, by halving the doubles themselves, which are ordered
     // as their bits: the last loss that builds, to the last bit.
-    auto bits = [](double x) { return std::bit_cast<std::uint64_t>(x); };
+    // (std::bit_cast in the page's older standard library is missing.)
+    auto bits = [](double x) {
+        std::uint64_t b = 0;
+        std::memcpy(&b, &x, sizeof b);
+        return b;
+    };
+    auto loss_of = [](std::uint64_t b) {
+        double x = 0;
+        std::memcpy(&x, &b, sizeof x);
+        return x;
+    };
     std::uint64_t builds = bits(low);
     std::uint64_t fails = bits(loss);
     while (fails - builds > 1) {
         std::uint64_t middle = builds + (fails - builds) / 2;
-        if (every_stage_builds(network, z, std::bit_cast<double>(middle), stages, split))
+        if (every_stage_builds(network, z, loss_of(middle), stages, split))
             builds = middle;
         else
             fails = middle;
     }
-    return std::bit_cast<double>(builds);
+    return loss_of(builds);
 }
 
 // Whether the cascade's entries could make stages: an impedance and a loss

@@ -12,7 +12,7 @@
 namespace padcalc {
 
 // Why something asked for was refused, and which entry or option it
-// concerns ("--power", "Z1"; empty when none in particular), so that a
+// concerns (an option by its name, or "Z1"; empty when none in particular), so that a
 // page can show the message beside that field.
 struct Refusal {
     std::string reason;
