@@ -150,13 +150,13 @@ struct Command {
     std::string name; // as messages and --help name it: "tee", "check"
     std::string about;
     Commands takes;
-    std::vector<Argument> arguments;
+    std::vector<Argument> arguments = {};
     // Reads the entries; the refusal names the entry at fault.
-    std::function<Expected<>(const Typed&)> read_entries;
+    std::function<Expected<>(const Typed&)> read_entries = {};
     // What the entries and options ask together that cannot be done.
-    std::function<Expected<>(const Typed&, const OptionTexts&, const Settings&)> check;
+    std::function<Expected<>(const Typed&, const OptionTexts&, const Settings&)> check = {};
     // Works out the command and writes it; gives the exit status.
-    std::function<int(const Settings&)> run;
+    std::function<int(const Settings&)> run = {};
 };
 
 // The one path every command takes: parse, read, run and write.

@@ -30,7 +30,7 @@ enum class PageGroup { none, builds, power, radio };
 
 struct Option {
     std::string_view name;  // "--series"
-    std::string_view value; // "E3..E192"; empty for a flag
+    std::string_view value = {}; // "E3..E192"; empty for a flag
     std::string_view help;  // its lines in --help, the first beside the name
     unsigned commands;
     std::string_view needs = {}; // the option without which this one does nothing
