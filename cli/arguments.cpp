@@ -20,8 +20,9 @@ void add_options(CLI::App& app, Commands command, ParsedTexts& texts) {
         std::string help(o.help);
         std::replace(help.begin(), help.end(), '\n', ' ');
         std::string name(o.name);
-        CLI::Option* added =
-            o.value.empty() ? app.add_flag(name, help) : app.add_option(name, texts[name], help);
+        // A flag has no text to keep: only whether it was given.
+        CLI::Option* added = o.value.empty() ? app.add_flag(name)->description(help)
+                                             : app.add_option(name, texts[name], help);
         if (!o.needs.empty())
             added->needs(app.get_option(std::string(o.needs)));
         if (o.format) {

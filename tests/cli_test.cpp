@@ -237,6 +237,28 @@ TEST(CommandLineDesign, HelpNamesEveryNetworkOptionAndStatus) {
         EXPECT_NE(help.find(said), std::string::npos) << said;
 }
 
+// A command's own help describes each option it takes, flags as well as
+// options with a value, in the words of the main help.
+TEST(CommandLineDesign, EachCommandsHelpDescribesItsOptions) {
+    struct Command {
+        std::vector<std::string> args;
+        unsigned takes;
+    } commands[] = {{{"tee", "--help"}, for_design},
+                    {{"check", "--help"}, for_check},
+                    {{"cascade", "--help"}, cascade_options}};
+    for (const Command& c : commands) {
+        BareRun run = run_args(c.args);
+        EXPECT_TRUE(run.exit.exited_with(0)) << c.args[0];
+        for (const Option& o : options()) {
+            if (!(o.commands & c.takes))
+                continue;
+            std::string_view first_line = o.help.substr(0, o.help.find('\n'));
+            EXPECT_NE(run.output.find(first_line), std::string::npos)
+                << c.args[0] << " --help: " << o.name;
+        }
+    }
+}
+
 // Every format, for every network: each CSV row has as many fields as the
 // header; every key the manual names is there when its option is given;
 // the SPICE values are the JSON build's, the nearest with --nearest and the
