@@ -29,9 +29,9 @@ enum class Completes { nothing, series, files, choices, packages };
 enum class PageGroup { none, builds, power, radio };
 
 struct Option {
-    std::string_view name;  // "--series"
+    std::string_view name;       // "--series"
     std::string_view value = {}; // "E3..E192"; empty for a flag
-    std::string_view help;  // its lines in --help, the first beside the name
+    std::string_view help;       // its lines in --help, the first beside the name
     unsigned commands;
     std::string_view needs = {}; // the option without which this one does nothing
     bool format = false;         // one of the output formats, of which one may be given
