@@ -44,6 +44,16 @@ std::string write_touchstone_file(const std::string& path, const TouchstoneText&
     return {};
 }
 
+void say_file_left(std::vector<Problem>& problems, std::string why, const std::string& path) {
+    auto it = std::find_if(problems.begin(), problems.end(),
+                           [&why](const Problem& p) { return p.text == why; });
+    if (it == problems.end())
+        return;
+    std::string left = "; " + touchstone_left(path);
+    it->text += left;
+    it->run += left;
+}
+
 bool touchstone_written(const std::string& path, const TouchstoneText& text) {
     std::string problem = write_touchstone_file(path, text);
     if (!problem.empty())
@@ -54,19 +64,15 @@ bool touchstone_written(const std::string& path, const TouchstoneText& text) {
 void Run::add(const Design& d, std::optional<Analysis> analysis) {
     std::vector<Problem> problems;
     Result r = evaluate(d, s_, problems, analysis);
-    // A file of a pad that cannot be built, or whose response is not worked
-    // out, helps nobody: none is written, and the reason says so.
-    bool file = !s_.touchstone.empty() && makes_a_network(d);
-    std::string left = s_.touchstone.empty() || file ? "" : "; " + touchstone_left(s_.touchstone);
     if (!d.buildable)
         problems.insert(problems.begin(), "cannot be built: " + (analysis ? why_not_a_network(d)
                                                                           : why_unbuildable(d)));
-    for (Problem& problem : problems)
-        if (!left.empty() && (problem.text == response_not_worked_out(d) ||
-                              problem.text.starts_with("cannot be built: "))) {
-            problem.text += left;
-            problem.run += std::exchange(left, "");
-        }
+    // A file of a pad that cannot be built, or whose response is not worked
+    // out, helps nobody: none is written, and the reason says so.
+    bool file = !s_.touchstone.empty() && makes_a_network(d);
+    if (!s_.touchstone.empty() && !file)
+        say_file_left(problems, d.buildable ? response_not_worked_out(d) : problems.front().text,
+                      s_.touchstone);
     if (!problems.empty())
         status_ = 1;
     tell(d.loss, std::move(problems), !d.buildable);

@@ -9,12 +9,17 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace padcalc {
 
 // What is said when no Touchstone file is written to `path`: that the file
 // there was left as it was.
 std::string touchstone_left(const std::string& path);
+
+// Adds to the problem that reads `why` (the reason no file is written to
+// `path`) that the file there was left as it was.
+void say_file_left(std::vector<Problem>& problems, std::string why, const std::string& path);
 
 // Writes the Touchstone file that `text` writes a block at a time, as
 // write_touchstone_report does, to `path`, as it is worked out. Gives the

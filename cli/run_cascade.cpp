@@ -75,14 +75,9 @@ int run_cascade(Network network, double z, double loss, std::optional<int> stage
     // A file of a cascade that cannot be built, or whose response is not
     // worked out, helps nobody: none is written, and the reason says so.
     bool file = !s.touchstone.empty() && c.analysable();
-    if (!file && !s.touchstone.empty()) {
-        std::string why = c.buildable() ? unanalysed(c) : problems.front().text;
-        for (Problem& problem : problems)
-            if (problem.text == why) {
-                problem.text += left(s);
-                break;
-            }
-    }
+    if (!file && !s.touchstone.empty())
+        say_file_left(problems, c.buildable() ? unanalysed(c) : problems.front().text,
+                      s.touchstone);
     for (const Problem& problem : problems)
         say(problem.text);
     int status = problems.empty() ? 0 : 1;

@@ -52,10 +52,9 @@ class OptionTexts {
     bool given(std::string_view name) const { return texts_.find(name) != texts_.end(); }
     // The text typed; empty for an option not given.
     const std::string& text(std::string_view name) const;
-    // Where the option's text is kept: the parser writes here.
-    std::string& at(std::string_view name) { return texts_[std::string(name)]; }
-    void give(std::string_view name, std::string text) { at(name) = std::move(text); }
-    void take_back(std::string_view name);
+    void give(std::string_view name, std::string text) {
+        texts_[std::string(name)] = std::move(text);
+    }
 
   private:
     std::map<std::string, std::string, std::less<>> texts_;

@@ -168,11 +168,6 @@ const std::string& OptionTexts::text(std::string_view name) const {
     return it == texts_.end() ? none : it->second;
 }
 
-void OptionTexts::take_back(std::string_view name) {
-    if (auto it = texts_.find(name); it != texts_.end())
-        texts_.erase(it);
-}
-
 Expected<> check_needs(const OptionTexts& t) {
     for (const Option& o : options())
         if (!o.needs.empty() && t.given(o.name) && !t.given(o.needs))

@@ -146,13 +146,14 @@ class Request {
 OptionTexts options_asked(const Request& q, bool check, const std::string& format) {
     OptionTexts t;
     for (const Option& o : options()) {
-        if (!(o.commands & (check ? for_check : for_design)) || o.format)
+        // The page's files are its downloads: no format or file is typed.
+        if (!(o.commands & (check ? for_check : for_design)) || o.format ||
+            o.completes == Completes::files)
             continue;
         std::string key(o.name.substr(2));
         if (o.value.empty() ? q.flag(key.c_str()) : !q.text(key.c_str()).empty())
             t.give(o.name, o.value.empty() ? "on" : q.text(key.c_str()));
     }
-    t.take_back("--touchstone");
     if (format == "touchstone" && !check)
         t.give("--touchstone", "-");
     if (format == "json" || format == "spice")
