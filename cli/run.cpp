@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <utility>
 
 namespace padcalc {
@@ -16,7 +17,9 @@ void say(const std::string& problem) { std::fprintf(stderr, "padcalc: %s\n", pro
 } // namespace
 
 std::string touchstone_left(const std::string& path) {
-    return path == "-" ? "no Touchstone file was written" : path + " was left as it was";
+    std::error_code none;
+    bool there = path != "-" && std::filesystem::exists(path, none);
+    return there ? path + " was left as it was" : "no Touchstone file was written";
 }
 
 std::string write_touchstone_file(const std::string& path, const TouchstoneText& text) {

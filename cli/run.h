@@ -14,7 +14,7 @@
 namespace padcalc {
 
 // What is said when no Touchstone file is written to `path`: that the file
-// there was left as it was.
+// there was left as it was, or where there is none, that none was written.
 std::string touchstone_left(const std::string& path);
 
 // Adds to the problem that reads `why` (the reason no file is written to

@@ -11,6 +11,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -391,7 +392,12 @@ TEST(CommandLineExport, NoTouchstoneFileOfWhatIsNotWorkedOut) {
         EXPECT_EQ(run.errors, c.said);
         EXPECT_EQ(read_file(file), "old") << c.args[0];
     }
+    // Where there was no file, none is made, and the message does not speak of one.
     std::remove(file.c_str());
+    BareRun none = run_args({"tee", "50", "75", "3", "--touchstone", file});
+    EXPECT_EQ(none.errors, "padcalc: cannot be built: the loss must be greater than 5.719 dB for "
+                           "these impedances; no Touchstone file was written\n");
+    EXPECT_FALSE(std::filesystem::exists(file));
     rmdir(folder);
 }
 
