@@ -126,13 +126,6 @@ std::span<const Option> options() {
          .help = "write the S-parameters to a Touchstone 2.0 file (- for\nstandard output)",
          .commands = for_design,
          .completes = files},
-        {.name = "--freq",
-         .value = "FROM:TO:POINTS",
-         .help = "the response at POINTS frequencies from FROM to TO on a log\n"
-                 "scale, in every output, and the Touchstone file's (1MHz:1GHz:11)",
-         .commands = for_both,
-         .group = radio,
-         .label = "Frequencies, from:to:points"},
         {.name = "--package",
          .value = "SIZE",
          .help = "the published Ls and Cp of a thin film chip resistor: 0201,\n"
@@ -179,6 +172,13 @@ std::span<const Option> options() {
          .group = radio,
          .label = "How far up every other network holds",
          .set = [](Settings& s) { s.compare = true; }},
+        {.name = "--freq",
+         .value = "FROM:TO:POINTS",
+         .help = "the response at POINTS frequencies from FROM to TO on a log\n"
+                 "scale, in every output, and the Touchstone file's (1MHz:1GHz:11)",
+         .commands = for_both,
+         .group = radio,
+         .label = "Frequencies, from:to:points"},
     };
     return table;
 }
