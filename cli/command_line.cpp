@@ -92,7 +92,7 @@ Expected<> values_given(const OptionTexts& t) {
             return Refusal{needs};
         if (text.starts_with("-") && text != "-" &&
             !std::isdigit(static_cast<unsigned char>(text[1])))
-            return Refusal{needs + ", not the option '" + text + "'"};
+            return Refusal{needs.append(", not the option '").append(text).append("'")};
     }
     return {};
 }
